@@ -1,0 +1,42 @@
+#include "counting/DistanceUnit.h"
+
+DistanceUnit DistanceUnitFromType(std::int32_t distanceType) {
+    switch (distanceType) {
+        case 1:
+            return DistanceUnit::Kilometres;
+        case 2:
+            return DistanceUnit::Metres;
+        default:
+            return DistanceUnit::Miles;
+    }
+}
+
+double DistanceInUnit(double unsentMetres, std::int32_t distanceType, bool forServer) {
+    if (unsentMetres == 0) {
+        return 0;
+    }
+    if (forServer) {
+        return unsentMetres / kMetresPerMile;
+    }
+    switch (DistanceUnitFromType(distanceType)) {
+        case DistanceUnit::Metres:
+            return unsentMetres;
+        case DistanceUnit::Kilometres:
+            return unsentMetres / kMetresPerKilometre;
+        case DistanceUnit::Miles:
+            break;
+    }
+    return unsentMetres / kMetresPerMile;
+}
+
+const char* DistanceUnitName(std::int32_t distanceType) {
+    switch (DistanceUnitFromType(distanceType)) {
+        case DistanceUnit::Kilometres:
+            return "Kilometers";
+        case DistanceUnit::Metres:
+            return "Meters";
+        case DistanceUnit::Miles:
+            break;
+    }
+    return "Miles";
+}

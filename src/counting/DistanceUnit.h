@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr double kMetresPerInch = 0.0254;
+constexpr double kMetresPerKilometre = 1000.0;
+constexpr double kMetresPerMile = 1609.344;
+
+// The unit distances are shown in, from the DistanceType preference.
+enum class DistanceUnit { Miles, Kilometres, Metres };
+
+DistanceUnit DistanceUnitFromType(std::int32_t distanceType);
+
+// The unsent distance for the server (miles) or for display (the user's unit).
+double DistanceInUnit(double unsentMetres, std::int32_t distanceType, bool forServer);
+
+// "Kilometers", "Meters" or "Miles".
+const char* DistanceUnitName(std::int32_t distanceType);

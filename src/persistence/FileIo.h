@@ -1,0 +1,20 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Whole-file reads and crash-safe whole-file writes for the data files.
+
+// The file's bytes, or nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
+
+// Writes the bytes to a temporary file in the same folder, flushes it to disk and renames it
+// over `file`, so a crash or a full disk never leaves a torn file: either the old file or the
+// complete new one is there. On failure returns false, describes it in `error` when given,
+// and leaves the old file untouched.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode,
+                         std::string* error = nullptr);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <set>
+#include <vector>
+
+#include "platform/KeyStatePort.h"
+#include "shell/SkeldRequestPort.h"
+#include "shell/TrayIconPort.h"
+
+// Records what the counting code asked of the tray.
+class RecordingTray final : public TrayIconPort {
+public:
+    void SetIcon(TrayIconId icon) override { icons.push_back(icon); }
+    void UpdateTooltip() override { ++tooltipUpdates; }
+
+    std::vector<TrayIconId> icons;
+    int tooltipUpdates = 0;
+};
+
+class RecordingSkeldRequests final : public SkeldRequestPort {
+public:
+    void RequestSkeld(bool manual) override { requests.push_back(manual); }
+    std::vector<bool> requests;
+};
+
+// Keys the test says are held.
+class HeldKeys final : public KeyStatePort {
+public:
+    bool IsKeyDown(std::uint16_t virtualKey) override { return held.count(virtualKey) != 0; }
+    std::set<std::uint16_t> held;
+};
