@@ -21,7 +21,8 @@ std::filesystem::path HomeFolder() {
     if (auto home = AbsoluteFromEnvironment("HOME"); !home.empty()) {
         return home;
     }
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_dir != nullptr) {
         return entry->pw_dir;
     }
     return {};
@@ -45,9 +46,13 @@ std::filesystem::path ProgramFolder() {
     return error ? std::filesystem::current_path(error) : executable.parent_path();
 }
 
-std::filesystem::path DataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::filesystem::path DataHome() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
 
-std::filesystem::path ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::filesystem::path ConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
 std::filesystem::path RuntimeFolder() {
     if (auto folder = AbsoluteFromEnvironment("XDG_RUNTIME_DIR"); !folder.empty()) {
