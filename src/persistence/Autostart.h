@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/AutostartPort.h"
+#include "shell/UserPort.h"
+
+// Carries out LoadAtWinStartup: the log-in entry exists, holding the program's current path,
+// exactly while the preference is 1.
+class Autostart {
+public:
+    static constexpr std::string_view StoreFailedMessage =
+        "There was a problem storing the registry key.\r\n\r\n"
+        "Kestrovin might not be able to load at Windows startup!";
+
+    Autostart(AutostartPort& entry, UserPort& user);
+
+    // 1 writes the entry and tells the user when that fails; any other value removes it
+    // silently.
+    void Set(std::int32_t on);
+
+private:
+    AutostartPort& entry_;
+    UserPort& user_;
+};

@@ -1,0 +1,103 @@
+#include "persistence/Autostart.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "persistence/FileIo.h"
+#include "platform/linux/XdgAutostart.h"
+#include "support/RecordingUser.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string StoreFailed =
+    "There was a problem storing the registry key.\r\n\r\nKestrovin might not be able to load "
+    "at Windows startup!";
+
+class AutostartTest : public ::testing::Test {
+protected:
+    fs::path EntryPath() const { return temp / "config/autostart/Kestrovin.desktop"; }
+
+    void Set(std::int32_t on, const fs::path& executable = "/opt/kestrovin/kestrovin") {
+        XdgAutostart entry(temp / "config", executable);
+        Autostart(entry, user).Set(on);
+    }
+
+    TempFolder temp;
+    RecordingUser user;
+};
+
+TEST_F(AutostartTest, OnWritesADesktopEntryStartingTheProgram) {
+    Set(1);
+    EXPECT_EQ(ReadWholeFile(EntryPath()),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=Kestrovin\n"
+              "Comment=Counts keystrokes, mouse clicks and mouse travel\n"
+              "Exec=/opt/kestrovin/kestrovin\n"
+              "Terminal=false\n"
+              "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_TRUE(user.messages.empty());
+}
+
+TEST_F(AutostartTest, EachStartRewritesTheEntryWithTheCurrentPath) {
+    Set(1, "/media/usb/kestrovin");
+    Set(1, "/home/ann/apps/kestrovin");
+    const std::string entry = ReadWholeFile(EntryPath()).value_or("");
+    EXPECT_NE(entry.find("\nExec=/home/ann/apps/kestrovin\n"), std::string::npos) << entry;
+    EXPECT_EQ(entry.find("/media/usb"), std::string::npos) << entry;
+    // Nothing but the entry is left in the folder: no temporary files.
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp / "config/autostart"), {}), 1);
+}
+
+TEST_F(AutostartTest, AnyValueButOneRemovesTheEntrySilently) {
+    for (const std::int32_t off : {0, 2, -1}) {
+        Set(1);
+        ASSERT_TRUE(fs::exists(EntryPath()));
+        Set(off);
+        EXPECT_FALSE(fs::exists(EntryPath())) << off;
+    }
+    Set(0);  // already gone
+    EXPECT_TRUE(user.messages.empty());
+}
+
+TEST_F(AutostartTest, AnEntryThatCannotBeStoredIsReportedOnce) {
+    fs::create_directory(temp / "config");
+    std::ofstream(temp / "config/autostart") << "a file where the folder belongs";
+    Set(1);
+    EXPECT_EQ(user.messages, std::vector<std::string>{StoreFailed});
+    EXPECT_EQ(user.icons, std::vector<UserPort::Icon>{UserPort::Icon::Exclamation});
+
+    // Removing what cannot be there is no failure.
+    Set(0);
+    EXPECT_EQ(user.messages.size(), 1u);
+}
+
+TEST_F(AutostartTest, AReadOnlyAutostartFolderIsReported) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    fs::create_directories(temp / "config/autostart");
+    fs::permissions(temp / "config/autostart", fs::perms::owner_read | fs::perms::owner_exec);
+    Set(1);
+    EXPECT_EQ(user.messages, std::vector<std::string>{StoreFailed});
+    fs::permissions(temp / "config/autostart", fs::perms::owner_all);
+}
+
+TEST_F(AutostartTest, AnUnknownConfigFolderOrProgramPathIsReported) {
+    XdgAutostart noConfigHome("", "/opt/kestrovin/kestrovin");
+    Autostart(noConfigHome, user).Set(1);
+    XdgAutostart noExecutable(temp / "config", "");
+    Autostart(noExecutable, user).Set(1);
+    EXPECT_EQ(user.messages, (std::vector<std::string>{StoreFailed, StoreFailed}));
+    EXPECT_FALSE(fs::exists(EntryPath()));
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#include "platform/linux/XdgAutostart.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "persistence/FileIo.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+TEST(XdgAutostartTest, ExecQuotesAndEscapesThePathAsDesktopEntriesRequire) {
+    const struct {
+        const char* path;
+        const char* exec;
+    } cases[] = {
+        {"/opt/kestrovin/kestrovin", "/opt/kestrovin/kestrovin"},
+        {"/home/ann/My Programs/kestrovin", "\"/home/ann/My Programs/kestrovin\""},
+        {"/home/ann/it's/kestrovin", "\"/home/ann/it's/kestrovin\""},
+        // Inside quotes ", `, $ and \ take a backslash; the string value then doubles every
+        // backslash.
+        {"/home/ann/\"x\"/kestrovin", "\"/home/ann/\\\\\"x\\\\\"/kestrovin\""},
+        {"/home/ann/$HOME/kestrovin", "\"/home/ann/\\\\$HOME/kestrovin\""},
+        {"/home/ann/a\\b/kestrovin", "\"/home/ann/a\\\\\\\\b/kestrovin\""},
+        {"/home/ann/`x`/kestrovin", "\"/home/ann/\\\\`x\\\\`/kestrovin\""},
+        // "%" would start a field code, quoted or not.
+        {"/home/ann/100%/kestrovin", "/home/ann/100%%/kestrovin"},
+        {"/home/ann/100% sure/kestrovin", "\"/home/ann/100%% sure/kestrovin\""},
+        // A line end cannot stand in a value.
+        {"/home/ann/a\nb/kestrovin", "\"/home/ann/a\\nb/kestrovin\""},
+        {"/home/ann/a\tb/kestrovin", "\"/home/ann/a\\tb/kestrovin\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(XdgAutostart::ExecValue(c.path), c.exec) << c.path;
+    }
+}
+
+TEST(XdgAutostartTest, FromEnvironmentStartsThisExecutableFromTheConfigHome) {
+    TempFolder home;
+    ScopedEnvironment environment;
+    environment.Set("HOME", home.Path().string());
+    environment.Set("XDG_CONFIG_HOME", (home / "cfg").string());
+
+    XdgAutostart entry = XdgAutostart::FromEnvironment();
+    EXPECT_EQ(entry.EntryPath(), home / "cfg/autostart/Kestrovin.desktop");
+    ASSERT_TRUE(entry.WriteEntry());
+
+    const std::string exec =
+        XdgAutostart::ExecValue(std::filesystem::read_symlink("/proc/self/exe").string());
+    const std::string text = ReadWholeFile(entry.EntryPath()).value_or("");
+    EXPECT_NE(text.find("\nExec=" + exec + "\n"), std::string::npos) << text;
+
+    entry.RemoveEntry();
+    EXPECT_FALSE(std::filesystem::exists(entry.EntryPath()));
+}
+
+}  // namespace
