@@ -47,11 +47,21 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode,
-                         std::string* error) {
+                         std::string* error, AtomicWriteFailure* failure) {
+    if (failure != nullptr) {
+        *failure = AtomicWriteFailure::None;
+    }
     std::string temporary = file.string() + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
+        if (failure != nullptr) {
+            *failure = AtomicWriteFailure::CannotCreate;
+        }
         return Fail(error, "Cannot create " + temporary, errno);
+    }
+    // Every failure from here on is a failed write of a file that could be created.
+    if (failure != nullptr) {
+        *failure = AtomicWriteFailure::CannotWrite;
     }
     auto abandon = [&](const std::string& what) {
         const int saved = errno;
@@ -84,6 +94,9 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
+    }
+    if (failure != nullptr) {
+        *failure = AtomicWriteFailure::None;
     }
     return true;
 }

@@ -12,9 +12,13 @@
 // The file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 
+// Which step of WriteFileAtomically failed: creating the temporary file in the folder (the
+// folder is missing, read-only, not a folder...) or anything after it (disk full, rename...).
+enum class AtomicWriteFailure { None, CannotCreate, CannotWrite };
+
 // Writes the bytes to a temporary file in the same folder, flushes it to disk and renames it
 // over `file`, so a crash or a full disk never leaves a torn file: either the old file or the
-// complete new one is there. On failure returns false, describes it in `error` when given,
-// and leaves the old file untouched.
+// complete new one is there. On failure returns false, describes it in `error` and says which
+// step failed in `failure` when given, and leaves the old file untouched.
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode,
-                         std::string* error = nullptr);
+                         std::string* error = nullptr, AtomicWriteFailure* failure = nullptr);
