@@ -1,0 +1,42 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/UserPort.h"
+
+// Records what the core showed the user and answers questions as the test says (No when the
+// test gave no answer).
+class RecordingUser final : public UserPort {
+public:
+    struct Balloon {
+        std::string title;
+        std::string text;
+    };
+
+    void ShowMessage(const std::string& text, Icon icon = Icon::Exclamation) override {
+        messages.push_back(text);
+        icons.push_back(icon);
+    }
+    bool AskYesNo(const std::string& text) override {
+        questions.push_back(text);
+        if (answers.empty()) {
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void ShowBalloon(const std::string& title, const std::string& text) override {
+        balloons.push_back({title, text});
+    }
+    void Open(const std::string& urlOrFolder) override { opened.push_back(urlOrFolder); }
+
+    std::vector<std::string> messages;
+    std::vector<Icon> icons;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;  // the next answers to questions, in order
+    std::vector<Balloon> balloons;
+    std::vector<std::string> opened;
+};
