@@ -39,11 +39,16 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
     if (!in) {
         return std::nullopt;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    // A read error (for example a folder of that name) makes the stream buffer throw.
+    try {
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad()) {
+            return std::nullopt;
+        }
+        return bytes;
+    } catch (const std::ios_base::failure&) {
         return std::nullopt;
     }
-    return bytes;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode,

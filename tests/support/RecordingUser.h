@@ -2,19 +2,23 @@
 
 #include <deque>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "shell/UserPort.h"
 
-// Records what the core showed the user and answers its questions as the test says.
+// Records what the core showed the user and answers questions as the test says (No when the
+// test gave no answer).
 class RecordingUser final : public UserPort {
 public:
-    void ShowMessage(const std::string& text, Icon icon) override {
+    struct Balloon {
+        std::string title;
+        std::string text;
+    };
+
+    void ShowMessage(const std::string& text, Icon icon = Icon::Exclamation) override {
         messages.push_back(text);
         icons.push_back(icon);
     }
-    // Takes the next of `answers`; No once they run out.
     bool AskYesNo(const std::string& text) override {
         questions.push_back(text);
         if (answers.empty()) {
@@ -25,14 +29,14 @@ public:
         return answer;
     }
     void ShowBalloon(const std::string& title, const std::string& text) override {
-        balloons.emplace_back(title, text);
+        balloons.push_back({title, text});
     }
     void Open(const std::string& urlOrFolder) override { opened.push_back(urlOrFolder); }
 
     std::vector<std::string> messages;
     std::vector<Icon> icons;
     std::vector<std::string> questions;
-    std::deque<bool> answers;
-    std::vector<std::pair<std::string, std::string>> balloons;
+    std::deque<bool> answers;  // the next answers to questions, in order
+    std::vector<Balloon> balloons;
     std::vector<std::string> opened;
 };
