@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+
+#include "persistence/DataFolder.h"
+
+struct AppRecord;
+class KeyFrequencyTable;
+class UserPort;
+
+// What LoadState found.
+enum class LoadResult {
+    Loaded = 0,         // the account was loaded
+    NoUsableState = 2,  // no state file, or one that could not be read
+    LoggedOff = 3,      // the user logged off: NewAccount is set
+    NoAccount = 5,      // the state file holds no account name
+};
+
+// The application's load and save of its whole record: the settings (settings.ini in portable
+// mode, else the per-user typed store), the state file and the key tally.
+class AppPersistence {
+public:
+    AppPersistence(DataFolder dataFolder, std::filesystem::path typedStoreFile, UserPort& user);
+
+    // Reads the settings and the state file into `record` (on success only: otherwise the
+    // record keeps what it held), then, for a usable account, keyfreq.bin into `frequencies`.
+    LoadResult LoadState(AppRecord& record, KeyFrequencyTable& frequencies) const;
+
+    // Writes the settings, the state file (after copying the old one to the backup) and then
+    // keyfreq.bin, whatever became of the state file.
+    void SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const;
+
+    const DataFolder& Folder() const { return dataFolder_; }
+
+    static constexpr const char* KeyFrequencyFileName = "keyfreq.bin";
+
+private:
+    DataFolder dataFolder_;
+    std::filesystem::path typedStoreFile_;
+    UserPort& user_;
+};

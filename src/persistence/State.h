@@ -1,0 +1,32 @@
+#pragma once
+
+#include "persistence/AppRecord.h"
+
+class DataFolder;
+class TypedStore;
+class UserPort;
+
+// Loads and saves the whole record — the settings, then the state file — on a private copy,
+// so a load that fails leaves the application's record untouched. Lives for one load or save.
+class CState {
+public:
+    CState(const AppRecord& record, const DataFolder& dataFolder, TypedStore& typedStore,
+           UserPort& user);
+
+    // 0 when the settings and the state file were read into the copy, 2 otherwise (a state
+    // file that opened but could not be read is reported to the user).
+    int LoadFromDisk();
+    // Writes the settings, refreshes the backup and writes the state file; failures of the
+    // state file are reported to the user.
+    void SaveToDisk();
+
+    AppRecord Record;
+
+    static constexpr const char* StateFileName = "Kestrovin.ksv";
+    static constexpr const char* BackupFileName = "Kestrovin.ksv.bak";
+
+private:
+    const DataFolder& dataFolder_;
+    TypedStore& typedStore_;
+    UserPort& user_;
+};
