@@ -8,12 +8,15 @@
 #include "platform/linux/FileTypedStore.h"
 
 AppPersistence::AppPersistence(DataFolder dataFolder, std::filesystem::path typedStoreFile,
-                               UserPort& user)
-    : dataFolder_(std::move(dataFolder)), typedStoreFile_(std::move(typedStoreFile)), user_(user) {}
+                               UserPort& user, StorageAccess access)
+    : dataFolder_(std::move(dataFolder)),
+      typedStoreFile_(std::move(typedStoreFile)),
+      user_(user),
+      access_(access) {}
 
 LoadResult AppPersistence::LoadState(AppRecord& record, KeyFrequencyTable& frequencies) const {
     FileTypedStore typedStore(typedStoreFile_);
-    CState state(record, dataFolder_, typedStore, user_);
+    CState state(record, dataFolder_, typedStore, user_, access_);
     if (state.LoadFromDisk() != 0) {
         return LoadResult::NoUsableState;
     }
@@ -40,6 +43,9 @@ LoadResult AppPersistence::LoadState(AppRecord& record, KeyFrequencyTable& frequ
 }
 
 void AppPersistence::SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const {
+    if (access_ == StorageAccess::ReadOnly) {
+        return;
+    }
     FileTypedStore typedStore(typedStoreFile_);
     CState state(record, dataFolder_, typedStore, user_);
     state.SaveToDisk();

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "persistence/DataFolder.h"
+#include "persistence/StorageAccess.h"
 
 struct AppRecord;
 class KeyFrequencyTable;
@@ -20,7 +21,10 @@ enum class LoadResult {
 // mode, else the per-user typed store), the state file and the key tally.
 class AppPersistence {
 public:
-    AppPersistence(DataFolder dataFolder, std::filesystem::path typedStoreFile, UserPort& user);
+    // A ReadOnly persistence loads without creating or changing any file or folder, and its
+    // SaveAll does nothing.
+    AppPersistence(DataFolder dataFolder, std::filesystem::path typedStoreFile, UserPort& user,
+                   StorageAccess access = StorageAccess::ReadWrite);
 
     // Reads the settings and the state file into `record` (on success only: otherwise the
     // record keeps what it held), then, for a usable account, keyfreq.bin into `frequencies`.
@@ -38,4 +42,5 @@ private:
     DataFolder dataFolder_;
     std::filesystem::path typedStoreFile_;
     UserPort& user_;
+    StorageAccess access_;
 };

@@ -93,8 +93,11 @@ bool TransferOne(std::string_view action, bool portable, const std::filesystem::
 }  // namespace
 
 SettingsStore::SettingsStore(AppRecord& record, std::filesystem::path settingsFile,
-                             TypedStore& typedStore)
-    : record_(record), settingsFile_(std::move(settingsFile)), typedStore_(typedStore) {}
+                             TypedStore& typedStore, StorageAccess access)
+    : record_(record),
+      settingsFile_(std::move(settingsFile)),
+      typedStore_(typedStore),
+      access_(access) {}
 
 std::string SettingsStore::KeyPath(std::string_view section) {
     return KeyPathOf(section);
@@ -103,6 +106,9 @@ std::string SettingsStore::KeyPath(std::string_view section) {
 bool SettingsStore::TransferSettings(std::string_view action) {
     // PortableMode is not a setting, so it cannot change during the transfer: one choice of
     // store serves every key.
+    if (!IsLoad(action) && access_ == StorageAccess::ReadOnly) {
+        return false;
+    }
     if (record_.Prefs.PortableMode) {
         if (IsLoad(action)) {
             LoadFromFile();
@@ -118,7 +124,9 @@ bool SettingsStore::TransferSettings(std::string_view action) {
 }
 
 void SettingsStore::LoadFromFile() {
-    CIniFile::EnsureFile(settingsFile_);
+    if (access_ == StorageAccess::ReadWrite) {
+        CIniFile::EnsureFile(settingsFile_);
+    }
     const IniRecords records = CIniFile::LoadRecords(settingsFile_).value_or(IniRecords{});
     for (const SettingsKey& row : SettingsKeyTable()) {
         const IniRecord* line = CIniFile::FindKey(records, row.Key, row.Section);

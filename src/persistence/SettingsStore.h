@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "persistence/AppRecord.h"
+#include "persistence/StorageAccess.h"
 
 class TypedStore;
 
@@ -17,7 +18,9 @@ class SettingsStore {
 public:
     // `settingsFile` is the program folder's "settings.ini". The record and the typed store
     // must outlive this object.
-    SettingsStore(AppRecord& record, std::filesystem::path settingsFile, TypedStore& typedStore);
+    // A ReadOnly store loads without creating a missing settings.ini, and never saves.
+    SettingsStore(AppRecord& record, std::filesystem::path settingsFile, TypedStore& typedStore,
+                  StorageAccess access = StorageAccess::ReadWrite);
 
     // Every key in table order. A load reads the store once; a save writes every key, changed
     // or not, in one write of the file (or one Flush of the typed store), with the same result
@@ -49,4 +52,5 @@ private:
     AppRecord& record_;
     std::filesystem::path settingsFile_;
     TypedStore& typedStore_;
+    StorageAccess access_;
 };

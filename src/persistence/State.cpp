@@ -6,14 +6,23 @@
 #include "shell/UserPort.h"
 
 CState::CState(const AppRecord& record, const DataFolder& dataFolder, TypedStore& typedStore,
-               UserPort& user)
-    : Record(record), dataFolder_(dataFolder), typedStore_(typedStore), user_(user) {}
+               UserPort& user, StorageAccess access)
+    : Record(record),
+      dataFolder_(dataFolder),
+      typedStore_(typedStore),
+      user_(user),
+      access_(access) {}
+
+std::filesystem::path CState::DataFilePath(const char* name) const {
+    const bool portable = Record.Prefs.PortableMode;
+    return access_ == StorageAccess::ReadOnly ? dataFolder_.GetDataFolder(portable) / name
+                                              : dataFolder_.GetDataFilePath(name, portable);
+}
 
 int CState::LoadFromDisk() {
-    SettingsStore(Record, dataFolder_.SettingsFilePath(), typedStore_).TransferSettings("load");
-    const bool portable = Record.Prefs.PortableMode;
-    const StateFile::ReadResult read =
-        StateFile::Read(dataFolder_.GetDataFilePath(StateFileName, portable), Record.Account);
+    SettingsStore(Record, dataFolder_.SettingsFilePath(), typedStore_, access_)
+        .TransferSettings("load");
+    const StateFile::ReadResult read = StateFile::Read(DataFilePath(StateFileName), Record.Account);
     switch (read.Result) {
         case StateFile::ReadResult::Status::Loaded:
             return 0;
@@ -27,11 +36,12 @@ int CState::LoadFromDisk() {
 }
 
 void CState::SaveToDisk() {
+    if (access_ == StorageAccess::ReadOnly) {
+        return;
+    }
     SettingsStore(Record, dataFolder_.SettingsFilePath(), typedStore_).TransferSettings("save");
-    const bool portable = Record.Prefs.PortableMode;
     const StateFile::WriteResult written =
-        StateFile::Write(dataFolder_.GetDataFilePath(StateFileName, portable),
-                         dataFolder_.GetDataFilePath(BackupFileName, portable), Record.Account);
+        StateFile::Write(DataFilePath(StateFileName), DataFilePath(BackupFileName), Record.Account);
     if (written.Result != StateFile::WriteResult::Status::Saved) {
         user_.ShowMessage(written.Message);
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <filesystem>
+
 #include "persistence/AppRecord.h"
+#include "persistence/StorageAccess.h"
 
 class DataFolder;
 class TypedStore;
@@ -11,7 +14,7 @@ class UserPort;
 class CState {
 public:
     CState(const AppRecord& record, const DataFolder& dataFolder, TypedStore& typedStore,
-           UserPort& user);
+           UserPort& user, StorageAccess access = StorageAccess::ReadWrite);
 
     // 0 when the settings and the state file were read into the copy, 2 otherwise (a state
     // file that opened but could not be read is reported to the user).
@@ -25,8 +28,12 @@ public:
     static constexpr const char* StateFileName = "Kestrovin.ksv";
     static constexpr const char* BackupFileName = "Kestrovin.ksv.bak";
 
+    // The path of a data file; a ReadOnly state does not create the per-user folder.
+    std::filesystem::path DataFilePath(const char* name) const;
+
 private:
     const DataFolder& dataFolder_;
     TypedStore& typedStore_;
     UserPort& user_;
+    StorageAccess access_;
 };

@@ -1,0 +1,81 @@
+#include "cli/StatusCommand.h"
+
+#include <cstdio>
+#include <ctime>
+#include <ostream>
+#include <string>
+
+#include "cli/ConsoleUser.h"
+#include "counting/DistanceUnit.h"
+#include "counting/KeyFrequencyTable.h"
+#include "persistence/AppPersistence.h"
+#include "persistence/AppRecord.h"
+#include "platform/linux/FileTypedStore.h"
+#include "shell/FormatCount.h"
+
+namespace {
+
+std::string LocalTime(std::int32_t time) {
+    if (time == 0) {
+        return "never";
+    }
+    const std::time_t seconds = time;
+    std::tm local{};
+    char text[32];
+    if (::localtime_r(&seconds, &local) == nullptr ||
+        std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local) == 0) {
+        return std::to_string(time);
+    }
+    return text;
+}
+
+std::string Distance(double value, const char* unit) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f %s", value, unit);
+    return text;
+}
+
+void PrintAccount(const AppRecord& record, std::ostream& out) {
+    const AccountState& account = record.Account;
+    const std::int32_t unit = record.Prefs.DistanceType;
+    out << "Account:         " << account.UserName << '\n'
+        << "Computer:        " << account.ComputerName << '\n'
+        << "Unsent keys:     " << FormatCount(account.GetUnsentKeys()) << '\n'
+        << "Unsent clicks:   " << FormatCount(account.GetUnsentClicks()) << '\n'
+        << "Unsent distance: "
+        << Distance(DistanceInUnit(account.UnsentMetres, unit, false), DistanceUnitName(unit))
+        << '\n'
+        << "Total keys:      " << FormatCount(account.TotalKeys) << '\n'
+        << "Total clicks:    " << FormatCount(account.TotalClicks) << '\n'
+        << "Total distance:  " << Distance(account.TotalMiles, "Miles") << '\n'
+        << "Rank:            " << FormatCount(account.Rank) << '\n'
+        << "Last skeld:      " << LocalTime(account.LastSkeld) << '\n';
+}
+
+}  // namespace
+
+int RunStatusCommand(const DataFolder& dataFolder, std::ostream& out, std::ostream& err) {
+    ConsoleUser user(err, false);
+    AppRecord record;
+    record.Prefs.PortableMode = dataFolder.IsPortableMarkerPresent();
+    const AppPersistence persistence(dataFolder, FileTypedStore::DefaultPath(), user,
+                                     StorageAccess::ReadOnly);
+    KeyFrequencyTable frequencies;
+    const std::string where = dataFolder.GetDataFolder(record.Prefs.PortableMode).string();
+    switch (persistence.LoadState(record, frequencies)) {
+        case LoadResult::Loaded:
+            PrintAccount(record, out);
+            return 0;
+        case LoadResult::NoUsableState:
+            err << "kestrovin-cli: no usable state file (Kestrovin.ksv) in " << where << '\n';
+            return 1;
+        case LoadResult::LoggedOff:
+            err << "kestrovin-cli: the account " << record.Account.UserName
+                << " was logged off; set up an account to start counting again\n";
+            return 1;
+        case LoadResult::NoAccount:
+            err << "kestrovin-cli: the state file in " << where << " holds no account\n";
+            return 1;
+    }
+    return 1;
+}

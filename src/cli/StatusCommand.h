@@ -1,0 +1,10 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "persistence/DataFolder.h"
+
+// "kestrovin-cli status": loads the settings and the state file the way the program does at
+// start, without changing any file, and prints the account and its counts. Returns the exit
+// code: 0 when an account was loaded.
+int RunStatusCommand(const DataFolder& dataFolder, std::ostream& out, std::ostream& err);
