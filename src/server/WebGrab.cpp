@@ -88,11 +88,10 @@ HeaderList RequestHeaders() {
     const std::string userAgent =
         std::string("User-Agent: Kestrovin for Windows ") + CWebGrab::kClientVersion;
     curl_slist* list = nullptr;
-    for (const char* header : {"Accept: text/*", userAgent.c_str(),
-                               "Content-Type: application/x-www-form-urlencoded",
-                               // The request is sent whole at once, never waiting for
-                               // "100 Continue".
-                               "Expect:"}) {
+    for (const char* header :
+         {"Accept: text/*", userAgent.c_str(), "Content-Type: application/x-www-form-urlencoded",
+          // The request goes out whole, never waiting for "100 Continue".
+          "Expect:"}) {
         curl_slist* longer = curl_slist_append(list, header);
         if (longer == nullptr) {
             curl_slist_free_all(list);

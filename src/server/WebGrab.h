@@ -23,7 +23,7 @@ class UserPort;
 class CWebGrab {
 public:
     static constexpr std::uint32_t kDefaultReceiveTimeout = 10000;  // milliseconds
-    static constexpr long kConnectTimeout = 60000;                   // milliseconds
+    static constexpr long kConnectTimeout = 60000;                  // milliseconds
     static constexpr const char* kClientVersion = "1.7.1";
 
     // `preferences` is read at the time of a failure, for ShowNoPopups.

@@ -90,7 +90,8 @@ protected:
     }
 
     CWebGrab GrabFor(int port) {
-        return CWebGrab(user, preferences, ServerAddress({"127.0.0.1", static_cast<uint16_t>(port)}));
+        return CWebGrab(user, preferences,
+                        ServerAddress({"127.0.0.1", static_cast<uint16_t>(port)}));
     }
 
     ScopedEnvironment environment;
@@ -120,9 +121,9 @@ TEST_F(WebGrabTest, PostsTheEncodedFieldsInOrderWithClientVersionLast) {
                                          {"", "nameless"},
                                          {"client_version", "1.7.1"}}));
     // Nothing in clear and nothing escaped: letters and digits between the separators.
-    EXPECT_EQ(body.find_first_not_of(
-                  "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789=&"),
-              std::string::npos);
+    EXPECT_EQ(
+        body.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789=&"),
+        std::string::npos);
     const auto fields = Split(body, '&');
     ASSERT_EQ(fields.size(), 5u);
     EXPECT_EQ(fields[0].size(), 3 * 6 + 1 + 3 * 5u);
@@ -210,15 +211,15 @@ TEST_F(WebGrabTest, ReadsABodyThatArrivesInManyPieces) {
 TEST_F(WebGrabTest, AnyOtherStatusIsAnErrorWithoutBalloon) {
     for (int status : {404, 500, 302, 301, 204}) {
         SCOPED_TRACE(status);
-        RecordingHttpServer server([status](const httplib::Request& request,
-                                            httplib::Response& response) {
-            if (request.path == "/elsewhere") {
-                Reply(response, "followed");
-            } else {
-                response.set_header("Location", "/elsewhere");
-                Reply(response, "not here", status);
-            }
-        });
+        RecordingHttpServer server(
+            [status](const httplib::Request& request, httplib::Response& response) {
+                if (request.path == "/elsewhere") {
+                    Reply(response, "followed");
+                } else {
+                    response.set_header("Location", "/elsewhere");
+                    Reply(response, "not here", status);
+                }
+            });
         EXPECT_EQ(GrabFor(server.Port()).PostForm(), "error");
         EXPECT_EQ(server.Requests().size(), 1u) << "a redirection is never followed";
     }
@@ -264,19 +265,19 @@ TEST_F(WebGrabTest, AServerThatStopsSendingTimesOut) {
         SCOPED_TRACE(headersFirst ? "after the headers" : "before the headers");
         user.balloons.clear();
         RecordingHttpServer* self = nullptr;
-        RecordingHttpServer server([&self, headersFirst](const httplib::Request&,
-                                                         httplib::Response& response) {
-            if (!headersFirst) {
-                self->WaitForShutdown();
-                return;
-            }
-            response.set_chunked_content_provider(
-                "text/plain", [&self](std::size_t, httplib::DataSink& sink) {
-                    sink.write("100 ", 4);
+        RecordingHttpServer server(
+            [&self, headersFirst](const httplib::Request&, httplib::Response& response) {
+                if (!headersFirst) {
                     self->WaitForShutdown();
-                    return false;
-                });
-        });
+                    return;
+                }
+                response.set_chunked_content_provider(
+                    "text/plain", [&self](std::size_t, httplib::DataSink& sink) {
+                        sink.write("100 ", 4);
+                        self->WaitForShutdown();
+                        return false;
+                    });
+            });
         self = &server;
         CWebGrab grab = GrabFor(server.Port());
         grab.SetReceiveTimeout(300);
