@@ -11,8 +11,8 @@
 class RecordingUser final : public UserPort {
 public:
     struct Balloon {
-        std::string title;
-        std::string text;
+        std::string Title;
+        std::string Text;
     };
 
     void ShowMessage(const std::string& text, Icon icon = Icon::Exclamation) override {

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Where the statistics server and the web site are. Both are deployment values compiled in
+// (CMake cache variables KESTROVIN_SERVER_HOST, KESTROVIN_SERVER_PORT, KESTROVIN_WEB_BASE).
+// The statistics server can be moved at run time with the environment variable
+// KESTROVIN_SERVER=host[:port], so that tests and a local demo can use a server on any port.
+// The web site's base is the compiled-in KESTROVIN_WEB_BASE, or, when that is empty, the
+// statistics server's own origin (the reference server serves the pages too), override included.
+class ServerAddress {
+public:
+    struct HostPort {
+        std::string Host;  // without brackets, also for an IPv6 address
+        std::uint16_t Port = 80;
+        bool operator==(const HostPort&) const = default;
+    };
+
+    // An empty web base means "the statistics server's own origin".
+    ServerAddress(HostPort server, std::string webBase = "");
+
+    // The compiled-in values.
+    static ServerAddress CompiledIn();
+    // The compiled-in values with KESTROVIN_SERVER applied when it is set and valid. An empty
+    // or invalid value is ignored: the compiled-in server is used.
+    static ServerAddress FromEnvironment();
+    // The same with the variable's value given; nullptr stands for "not set".
+    static ServerAddress WithOverride(const char* overrideValue);
+
+    // Reads "host[:port]": a host name or IPv4 address (letters, digits, ".", "-", "_") or an
+    // IPv6 address in brackets, then optionally ":" and a decimal port from 1 to 65535. A
+    // missing port is HTTP's 80. Anything else (blanks, a scheme, a path, user information, an
+    // empty host or port) gives nothing.
+    static std::optional<HostPort> ParseHostPort(std::string_view text);
+
+    const std::string& Host() const { return server_.Host; }
+    std::uint16_t Port() const { return server_.Port; }
+
+    // "http://host" with ":port" unless the port is 80; IPv6 addresses in brackets.
+    std::string Origin() const;
+    // The one URL every request is posted to: the origin followed by "/server.php".
+    std::string PostUrl() const;
+    // A page of the web site: the web base followed by `path` ("/stats/users/42/").
+    std::string WebPageUrl(std::string_view path) const;
+
+private:
+    HostPort server_;
+    std::string webBase_;
+};

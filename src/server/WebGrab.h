@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "server/ServerAddress.h"
+
+struct Preferences;
+class UserPort;
+
+// The HTTP exchange with the statistics server: holds the form being built and posts it to
+// "/server.php", answering the reply body (status 200) or "error" (anything else). Field
+// names and values travel encoded with CQuickCrypt, so the body needs no percent-escaping.
+//
+// Built on libcurl's easy interface. curl_global_init(CURL_GLOBAL_DEFAULT) must have been
+// called once before the first PostForm, and curl_global_cleanup only after the last: that is
+// the program's start-up and shut-down job (desktop program, command-line tool, test main),
+// because neither is thread-safe.
+//
+// One object serves one request and is used by one thread at a time; PostForm blocks until
+// the exchange is over.
+class CWebGrab {
+public:
+    static constexpr std::uint32_t kDefaultReceiveTimeout = 10000;  // milliseconds
+    static constexpr long kConnectTimeout = 60000;                  // milliseconds
+    static constexpr const char* kClientVersion = "1.7.1";
+
+    // `preferences` is read at the time of a failure, for ShowNoPopups.
+    CWebGrab(UserPort& user, const Preferences& preferences, ServerAddress server);
+
+    void ClearForm() { formBody_.clear(); }
+    // Appends "&" (unless the body is empty), encode(name), "=", encode(value).
+    void AddFormField(std::string_view name, std::string_view value);
+    // Appends client_version, posts the form and returns the reply body, or "error" for any
+    // status other than 200 and for any failure of the exchange. A failure also shows the
+    // "Connection Error" balloon unless ShowNoPopups is set. The form is left as it is.
+    std::string PostForm();
+
+    // Routes the exchanges through this proxy ("host:port"), bypassing no host; non-zero
+    // `authentication` hands the user name and password to it. Without this call the proxy
+    // settings of the environment apply (http_proxy, all_proxy, no_proxy).
+    void SetProxy(const std::string& host, std::int32_t port, std::int32_t authentication,
+                  const std::string& user, const std::string& password);
+
+    // How long an exchange may wait without receiving any data once the request is on its
+    // way; 0 waits for ever. 10 seconds unless a test shortens it.
+    void SetReceiveTimeout(std::uint32_t milliseconds) { receiveTimeout_ = milliseconds; }
+
+    const std::string& FormBody() const { return formBody_; }
+    bool UsesProxy() const { return useProxy_; }
+    bool ProxyCredentialsGiven() const { return proxyCredentialsGiven_; }
+
+private:
+    std::string ProxyString() const;
+    std::string Fail(const std::string& reason);
+
+    UserPort& user_;
+    const Preferences& preferences_;
+    ServerAddress server_;
+
+    std::uint32_t receiveTimeout_ = kDefaultReceiveTimeout;
+    std::int32_t proxyPort_ = 0;
+    std::string proxyHost_;
+    std::string formBody_;
+    bool useProxy_ = false;
+    std::int32_t proxyAuthentication_ = 0;
+    bool proxyCredentialsGiven_ = false;
+    std::string proxyPassword_;
+    std::string proxyUser_;
+};
