@@ -1,0 +1,106 @@
+#include "CommandLine.h"
+
+#include "NumberText.h"
+
+namespace {
+
+constexpr std::int64_t kMaxThrottleSeconds = 366LL * 24 * 3600;
+
+bool HasControlCharacter(const std::string& text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CommandLine::Result CommandLine::Parse(const std::vector<std::string>& arguments) {
+    CommandLineOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        std::optional<std::string> value;
+        if (const std::size_t equals = name.find('=');
+            name.starts_with("--") && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (name != "--db" && name != "--port" && name != "--host" && name != "--newest-version" &&
+            name != "--throttle-seconds" && name != "--public-url") {
+            return {std::nullopt, "unknown option " + name};
+        }
+        if (!value) {
+            if (i + 1 == arguments.size()) {
+                return {std::nullopt, name + " needs a value"};
+            }
+            value = arguments[++i];
+        }
+        if (name == "--db") {
+            if (value->empty()) {
+                return {std::nullopt, "--db needs a file name"};
+            }
+            options.database = *value;
+        } else if (name == "--port") {
+            const auto port = NumberText::ParseInteger(*value);
+            if (!port || *port < 0 || *port > 65535) {
+                return {std::nullopt, "--port needs a number from 0 to 65535"};
+            }
+            options.port = static_cast<int>(*port);
+        } else if (name == "--host") {
+            if (value->empty()) {
+                return {std::nullopt, "--host needs an address"};
+            }
+            options.host = *value;
+        } else if (name == "--newest-version") {
+            if (value->empty() || HasControlCharacter(*value)) {
+                return {std::nullopt, "--newest-version needs a version such as 1.7.1"};
+            }
+            options.settings.newestVersion = *value;
+        } else if (name == "--throttle-seconds") {
+            const auto seconds = NumberText::ParseInteger(*value);
+            if (!seconds || *seconds < 0 || *seconds > kMaxThrottleSeconds) {
+                return {std::nullopt, "--throttle-seconds needs a number of seconds (0 = off)"};
+            }
+            options.settings.throttleSeconds = *seconds;
+        } else {
+            if (!value->starts_with("http://") && !value->starts_with("https://")) {
+                return {std::nullopt, "--public-url needs an address starting with http://"};
+            }
+            while (value->ends_with("/")) {
+                value->pop_back();
+            }
+            options.settings.publicUrl = *value;
+        }
+    }
+    return {options, ""};
+}
+
+std::string CommandLine::Usage() {
+    return "Usage: kestrovin-stats-server [options]\n"
+           "\n"
+           "The Kestrovin statistics server: answers the client's requests at /server.php and\n"
+           "serves the statistics web pages.\n"
+           "\n"
+           "Options:\n"
+           "  --db PATH                the database file, created when missing\n"
+           "                           (default: kestrovin-stats.sqlite in the current folder)\n"
+           "  --port N                 the port to listen on; 0 picks a free one (default: 80)\n"
+           "  --host ADDRESS           the address to listen on (default: 127.0.0.1;\n"
+           "                           0.0.0.0 for every address)\n"
+           "  --newest-version TEXT    the newest released client version, answered to\n"
+           "                           version checks (default: 1.7.1)\n"
+           "  --throttle-seconds N     the least time between two skelds of one computer;\n"
+           "                           sooner ones are refused (default: 0, no limit)\n"
+           "  --public-url URL         how users reach this server, for the links in its\n"
+           "                           e-mail (default: http://HOST:PORT)\n"
+           "  --help                   show this text\n"
+           "\n"
+           "On start it prints \"Listening on HOST:PORT\". It stops on SIGTERM or SIGINT.\n"
+           "E-mail (password-reset confirmations) is printed to standard output.\n";
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ActionContext.h"
+
+// What the command line of kestrovin-stats-server asks for.
+struct CommandLineOptions {
+    std::filesystem::path database = "kestrovin-stats.sqlite";
+    std::string host = "127.0.0.1";
+    int port = 80;
+    ServerSettings settings;
+    bool help = false;
+};
+
+// Reads "--name value" and "--name=value" options.
+class CommandLine {
+public:
+    struct Result {
+        std::optional<CommandLineOptions> options;
+        std::string error;  // set when options is empty
+    };
+
+    // The arguments without the program name.
+    static Result Parse(const std::vector<std::string>& arguments);
+    static std::string Usage();
+};

@@ -1,0 +1,59 @@
+#include "CredentialCheck.h"
+
+#include "PasswordHasher.h"
+
+CredentialCheck::Result CredentialCheck::ById(AccountDatabase& database, std::int64_t userId,
+                                              std::string_view password) {
+    return CheckPassword(database.FindAccount(userId), password);
+}
+
+CredentialCheck::Result CredentialCheck::ById(AccountDatabase& database, std::int64_t userId,
+                                              std::string_view password,
+                                              std::string_view computer) {
+    return WithComputer(database, ById(database, userId, password), computer);
+}
+
+CredentialCheck::Result CredentialCheck::ByName(AccountDatabase& database, std::string_view name,
+                                                std::string_view password) {
+    return CheckPassword(database.FindAccountByName(name), password);
+}
+
+CredentialCheck::Result CredentialCheck::ByName(AccountDatabase& database, std::string_view name,
+                                                std::string_view password,
+                                                std::string_view computer) {
+    return WithComputer(database, ByName(database, name, password), computer);
+}
+
+CredentialCheck::Result CredentialCheck::CheckPassword(const Lookup<Account>& account,
+                                                       std::string_view password) {
+    switch (account.status) {
+        case LookupStatus::Missing:
+            return {Status::UnknownAccount, {}, {}};
+        case LookupStatus::Failed:
+            return {};
+        case LookupStatus::Found:
+            break;
+    }
+    if (!PasswordHasher::Verify(password, account.value.passwordHash)) {
+        return {Status::BadPassword, {}, {}};
+    }
+    return {Status::Passed, account.value, {}};
+}
+
+CredentialCheck::Result CredentialCheck::WithComputer(AccountDatabase& database, Result result,
+                                                      std::string_view computer) {
+    if (result.status != Status::Passed) {
+        return result;
+    }
+    const Lookup<Computer> found = database.FindComputer(result.account.userId, computer);
+    switch (found.status) {
+        case LookupStatus::Missing:
+            return {Status::UnknownComputer, {}, {}};
+        case LookupStatus::Failed:
+            return {};
+        case LookupStatus::Found:
+            break;
+    }
+    result.computer = found.value;
+    return result;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "AccountDatabase.h"
+
+// The login every account request starts with: the account, its password, then one of its
+// computers. The password is checked before the computer, so that a wrong password learns
+// nothing about the account's computer names.
+class CredentialCheck {
+public:
+    enum class Status { Passed, UnknownAccount, UnknownComputer, BadPassword, Failed };
+    struct Result {
+        Status status = Status::Failed;
+        Account account;
+        Computer computer;  // filled when a computer was asked for and found
+    };
+
+    static Result ById(AccountDatabase& database, std::int64_t userId, std::string_view password);
+    static Result ById(AccountDatabase& database, std::int64_t userId, std::string_view password,
+                       std::string_view computer);
+    static Result ByName(AccountDatabase& database, std::string_view name,
+                         std::string_view password);
+    static Result ByName(AccountDatabase& database, std::string_view name,
+                         std::string_view password, std::string_view computer);
+
+private:
+    static Result CheckPassword(const Lookup<Account>& account, std::string_view password);
+    static Result WithComputer(AccountDatabase& database, Result result, std::string_view computer);
+};

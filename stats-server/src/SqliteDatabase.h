@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "SqliteStatement.h"
+
+struct sqlite3;
+
+// One SQLite connection, closed with the object. Not for use by two threads at once: its
+// owner serializes access.
+class SqliteDatabase {
+public:
+    SqliteDatabase() = default;
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+
+    // Opens or creates the file; on failure returns false and describes why in `error`.
+    bool Open(const std::filesystem::path& file, std::string& error);
+
+    bool Execute(std::string_view sql);
+    SqliteStatement Prepare(std::string_view sql);
+
+    std::int64_t LastInsertId() const;
+    std::string LastError() const;
+
+private:
+    sqlite3* database_ = nullptr;
+};

@@ -1,0 +1,191 @@
+#include "StatsServer.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace {
+
+void Send(httplib::Response& response, const WebReply& reply) {
+    response.status = reply.status;
+    response.set_content(reply.body, reply.contentType.c_str());
+}
+
+void Redirect(httplib::Response& response, const std::string& to) {
+    response.status = 301;
+    response.set_header("Location", to);
+    response.set_content("Moved to " + to + "\n", "text/plain; charset=utf-8");
+}
+
+std::string StatusLine(int status) {
+    switch (status) {
+        case 400:
+            return "400 Bad Request\n";
+        case 405:
+            return "405 Method Not Allowed\n";
+        case 413:
+            return "413 Payload Too Large\n";
+        case 414:
+            return "414 URI Too Long\n";
+        default:
+            return "Error " + std::to_string(status) + "\n";
+    }
+}
+
+}  // namespace
+
+StatsServer::StatsServer(AccountDatabase& database, const PasswordHasher& hasher,
+                         const Clock& clock, MailOutbox& mail, ServerSettings settings)
+    : settings_(std::move(settings)),
+      context_{database, hasher, clock, mail, settings_},
+      dispatcher_(context_),
+      pages_(context_) {
+    AddRoutes();
+}
+
+StatsServer::~StatsServer() {
+    Stop();
+}
+
+void StatsServer::AddRoutes() {
+    http_.set_payload_max_length(kMaxBodyBytes);
+
+    // The client's requests. The body is read here rather than by the library, which would
+    // parse it as a form of its own and refuse long ones (a keyboard image easily is).
+    http_.Post("/server.php", [this](const httplib::Request& request, httplib::Response& response,
+                                     const httplib::ContentReader& reader) {
+        std::string body;
+        bool tooLarge = false;
+        const bool complete = reader([&](const char* data, std::size_t length) {
+            if (body.size() + length > kMaxBodyBytes) {
+                tooLarge = true;
+                return false;
+            }
+            body.append(data, length);
+            return true;
+        });
+        // The library refuses a declared length above the limit without handing over a byte.
+        tooLarge =
+            tooLarge || request.get_header_value<std::uint64_t>("Content-Length") > kMaxBodyBytes;
+        if (tooLarge || !complete) {
+            response.status = tooLarge ? 413 : 400;
+            response.set_content(tooLarge ? "Request too large\n" : "Incomplete request\n",
+                                 "text/plain; charset=utf-8");
+            return;
+        }
+        const ActionReply reply = dispatcher_.Handle(body);
+        response.status = reply.httpStatus;
+        response.set_content(reply.body, "text/plain; charset=utf-8");
+    });
+    http_.Get("/server.php", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 405;
+        response.set_header("Allow", "POST");
+        response.set_content("Send requests with POST.\n", "text/plain; charset=utf-8");
+    });
+
+    http_.Get("/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.Home());
+    });
+    http_.Get(R"(/stats/users/(\d+)/)",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                  Send(response, pages_.AccountStatistics(request.matches[1].str()));
+              });
+    http_.Get(R"(/(stats/users/\d+|downloads|wiki|dynimg|rgb|forum|computers))",
+              [](const httplib::Request& request, httplib::Response& response) {
+                  Redirect(response, request.path + "/");
+              });
+    http_.Get(R"(/keyboard-images/([^/]+))",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                  Send(response, pages_.KeyboardImage(request.matches[1].str()));
+              });
+    http_.Get("/downloads/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.Downloads());
+    });
+    http_.Get("/wiki/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.Wiki());
+    });
+    http_.Get("/dynimg/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.DynamicImages());
+    });
+    http_.Get(R"(/dynimg/(\d+)\.svg)",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                  Send(response, pages_.DynamicImage(request.matches[1].str()));
+              });
+    http_.Get("/rgb/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.RgbMap());
+    });
+    http_.Get("/forum/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.Forum());
+    });
+    http_.Get(R"(/confirm-password/([0-9a-f]+))",
+              [this](const httplib::Request& request, httplib::Response& response) {
+                  Send(response, pages_.ConfirmPassword(request.matches[1].str()));
+              });
+    http_.Get("/computers/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, pages_.AddComputerForm());
+    });
+    http_.Post("/computers/", [this](const httplib::Request& request, httplib::Response& response) {
+        Send(response, pages_.AddComputer(request.get_param_value("account"),
+                                          request.get_param_value("password"),
+                                          request.get_param_value("computer")));
+    });
+
+    // Whatever has no body yet (an unknown address, a refused request) gets a short one.
+    http_.set_error_handler([this](const httplib::Request&, httplib::Response& response) {
+        if (!response.body.empty()) {
+            return;
+        }
+        if (response.status == 404) {
+            const int status = response.status;
+            Send(response, pages_.NotFound());
+            response.status = status;
+            return;
+        }
+        response.set_content(StatusLine(response.status), "text/plain; charset=utf-8");
+    });
+    http_.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+            response.status = 500;
+            response.set_content("Internal server error\n", "text/plain; charset=utf-8");
+        });
+}
+
+bool StatsServer::Start(const std::string& host, int port, std::string& error) {
+    // A client that goes away in the middle of a reply must not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    errno = 0;
+    if (port == 0) {
+        port_ = http_.bind_to_any_port(host);
+    } else {
+        port_ = http_.bind_to_port(host, port) ? port : -1;
+    }
+    if (port_ < 0) {
+        error = "cannot listen on " + host + ":" + std::to_string(port) +
+                (errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : std::string());
+        port_ = 0;
+        return false;
+    }
+    if (settings_.publicUrl.empty()) {
+        const bool anyAddress = host == "0.0.0.0" || host == "::" || host.empty();
+        const std::string name = anyAddress                            ? std::string("localhost")
+                                 : host.find(':') != std::string::npos ? "[" + host + "]"
+                                                                       : host;
+        settings_.publicUrl = "http://" + name + ":" + std::to_string(port_);
+    }
+    listener_ = std::jthread([this] {
+        http_.listen_after_bind();
+        listenerDone_ = true;
+    });
+    // The library ignores a stop that comes before it runs: wait until it does.
+    while (!http_.is_running() && !listenerDone_) {
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+void StatsServer::Stop() {
+    if (listener_.joinable()) {
+        http_.stop();
+        listener_.join();
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "ActionContext.h"
+
+// One page or image as the web server sends it.
+struct WebReply {
+    int status = 200;
+    std::string contentType = "text/html; charset=utf-8";
+    std::string body;
+};
+
+// The web site the client opens in the browser: the home page, an account's statistics, the
+// keyboard images, downloads, help, dynamic images, the colour chart, the forum's start page,
+// the password-reset confirmation and a form to add a computer to an account. Everything a
+// user typed is escaped before it reaches a page.
+class WebPages {
+public:
+    explicit WebPages(const ActionContext& context) : context_(context) {}
+
+    WebReply Home() const;
+    WebReply AccountStatistics(std::string_view userIdText) const;
+    WebReply KeyboardImage(std::string_view name) const;
+    WebReply Downloads() const;
+    WebReply Wiki() const;
+    WebReply DynamicImages() const;
+    // A small banner with an account's totals, for signatures and home pages.
+    WebReply DynamicImage(std::string_view userIdText) const;
+    WebReply RgbMap() const;
+    WebReply Forum() const;
+    WebReply ConfirmPassword(std::string_view code) const;
+    WebReply AddComputerForm() const;
+    WebReply AddComputer(std::string_view account, std::string_view password,
+                         std::string_view computer) const;
+    WebReply NotFound() const;
+
+private:
+    const ActionContext& context_;
+};

@@ -1,0 +1,52 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLineTest, DefaultsAndEveryOption) {
+    const auto defaults = CommandLine::Parse({});
+    ASSERT_TRUE(defaults.options);
+    EXPECT_EQ(defaults.options->database, "kestrovin-stats.sqlite");
+    EXPECT_EQ(defaults.options->host, "127.0.0.1");
+    EXPECT_EQ(defaults.options->port, 80);
+    EXPECT_EQ(defaults.options->settings.newestVersion, "1.7.1");
+    EXPECT_EQ(defaults.options->settings.throttleSeconds, 0);
+    EXPECT_EQ(defaults.options->settings.publicUrl, "");
+    EXPECT_FALSE(defaults.options->help);
+
+    const auto all = CommandLine::Parse(
+        {"--db", "/var/lib/stats.db", "--port=0", "--host", "0.0.0.0", "--newest-version", "1.8",
+         "--throttle-seconds=60", "--public-url", "http://stats.example.org/", "--help"});
+    ASSERT_TRUE(all.options) << all.error;
+    EXPECT_EQ(all.options->database, "/var/lib/stats.db");
+    EXPECT_EQ(all.options->port, 0);
+    EXPECT_EQ(all.options->host, "0.0.0.0");
+    EXPECT_EQ(all.options->settings.newestVersion, "1.8");
+    EXPECT_EQ(all.options->settings.throttleSeconds, 60);
+    EXPECT_EQ(all.options->settings.publicUrl, "http://stats.example.org");
+    EXPECT_TRUE(all.options->help);
+}
+
+TEST(CommandLineTest, UnusableArgumentsAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--verbose"},
+        {"--port"},
+        {"--port", "65536"},
+        {"--port", "-1"},
+        {"--port", "eighty"},
+        {"--throttle-seconds", "-5"},
+        {"--newest-version", ""},
+        {"--newest-version", "1.8\n"},
+        {"--db="},
+        {"--public-url", "stats.example.org"},
+        {"8080"},
+    };
+    for (const auto& arguments : cases) {
+        const auto result = CommandLine::Parse(arguments);
+        EXPECT_FALSE(result.options) << arguments[0];
+        EXPECT_FALSE(result.error.empty()) << arguments[0];
+    }
+}
+
+}  // namespace
