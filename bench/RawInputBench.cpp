@@ -40,6 +40,7 @@ void ReportAllocations(benchmark::State& state, long before) {
 struct QuietTray final : TrayIconPort {
     void SetIcon(TrayIconId icon) override { benchmark::DoNotOptimize(icon); }
     void UpdateTooltip() override {}
+    void SetTooltipText(const std::string&) override {}
 };
 struct NoSkelds final : SkeldRequestPort {
     void RequestSkeld(bool) override {}

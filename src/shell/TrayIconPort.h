@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The tray icon images, by resource number.
 enum class TrayIconId : int {
     Normal = 135,
@@ -12,6 +14,8 @@ class TrayIconPort {
 public:
     virtual ~TrayIconPort() = default;
     virtual void SetIcon(TrayIconId icon) = 0;
-    // Refreshes the tooltip from the current counts.
+    // Refreshes the tooltip from the current counts (TooltipText).
     virtual void UpdateTooltip() = 0;
+    // Shows this text as the tooltip until the next refresh (at most 127 characters show).
+    virtual void SetTooltipText(const std::string& text) = 0;
 };

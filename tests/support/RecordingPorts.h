@@ -1,6 +1,7 @@
 #pragma once
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/KeyStatePort.h"
@@ -12,8 +13,10 @@ class RecordingTray final : public TrayIconPort {
 public:
     void SetIcon(TrayIconId icon) override { icons.push_back(icon); }
     void UpdateTooltip() override { ++tooltipUpdates; }
+    void SetTooltipText(const std::string& text) override { tooltips.push_back(text); }
 
     std::vector<TrayIconId> icons;
+    std::vector<std::string> tooltips;
     int tooltipUpdates = 0;
 };
 
