@@ -1,0 +1,34 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/InputSource.h"
+#include "support/ScopedEnvironment.h"
+#include "support/XvfbServer.h"
+
+// A test with an X server of its own, named in DISPLAY, and real synthetic input from xdotool.
+// Without Xvfb or xdotool the test fails and says what is missing.
+class XServerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    void Xdotool(std::vector<std::string> arguments);
+
+    // The keycode of a keysym on the test's server, to hand to xdotool: a key given by its
+    // keycode is pressed alone, where xdotool surrounds a modifier key named by its keysym with
+    // extra presses and releases of modifiers.
+    static std::string Keycode(const char* keysym);
+
+    // Everything `source` delivers until an end marker (a press of F12, which the tests do not
+    // use otherwise), as text: "key 0x41 down", "buttons 0x0001", "hot key 100". Raw events come
+    // in the order the server made them, so anything delivered twice shows up before the marker.
+    std::vector<std::string> DeliveredUntilMarker(InputSource& source);
+
+    static std::string Describe(const RawInput& input);
+
+    XvfbServer server;
+    ScopedEnvironment environment;
+};
