@@ -14,10 +14,12 @@ public:
     void SetIcon(TrayIconId icon) override { icons.push_back(icon); }
     void UpdateTooltip() override { ++tooltipUpdates; }
     void SetTooltipText(const std::string& text) override { tooltips.push_back(text); }
+    void RefreshIcon() override { ++refreshes; }
 
     std::vector<TrayIconId> icons;
     std::vector<std::string> tooltips;
     int tooltipUpdates = 0;
+    int refreshes = 0;
 };
 
 class RecordingSkeldRequests final : public SkeldRequestPort {
