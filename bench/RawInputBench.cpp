@@ -41,6 +41,7 @@ struct QuietTray final : TrayIconPort {
     void SetIcon(TrayIconId icon) override { benchmark::DoNotOptimize(icon); }
     void UpdateTooltip() override {}
     void SetTooltipText(const std::string&) override {}
+    void RefreshIcon() override {}
 };
 struct NoSkelds final : SkeldRequestPort {
     void RequestSkeld(bool) override {}

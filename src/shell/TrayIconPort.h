@@ -9,7 +9,7 @@ enum class TrayIconId : int {
     Sending = 142,
 };
 
-// The tray icon as the counting code sees it; the desktop program implements it.
+// The tray icon as the core sees it; the desktop program implements it.
 class TrayIconPort {
 public:
     virtual ~TrayIconPort() = default;
@@ -18,4 +18,6 @@ public:
     virtual void UpdateTooltip() = 0;
     // Shows this text as the tooltip until the next refresh (at most 127 characters show).
     virtual void SetTooltipText(const std::string& text) = 0;
+    // Removes the icon from the tray and adds it again, with its current picture and tooltip.
+    virtual void RefreshIcon() = 0;
 };

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/KeyStatePort.h"
+#include "shell/ServerActionsPort.h"
 #include "shell/SkeldRequestPort.h"
 #include "shell/TrayIconPort.h"
 
@@ -14,16 +16,34 @@ public:
     void SetIcon(TrayIconId icon) override { icons.push_back(icon); }
     void UpdateTooltip() override { ++tooltipUpdates; }
     void SetTooltipText(const std::string& text) override { tooltips.push_back(text); }
+    void RefreshIcon() override { ++refreshes; }
 
     std::vector<TrayIconId> icons;
     std::vector<std::string> tooltips;
     int tooltipUpdates = 0;
+    int refreshes = 0;
 };
 
 class RecordingSkeldRequests final : public SkeldRequestPort {
 public:
     void RequestSkeld(bool manual) override { requests.push_back(manual); }
     std::vector<bool> requests;
+};
+
+// Counts the server requests; a skeld runs `duringSkeld` when the test sets it.
+class RecordingServerActions final : public ServerActionsPort {
+public:
+    void BeginSkeld() override {
+        ++skelds;
+        if (duringSkeld) {
+            duringSkeld();
+        }
+    }
+    void CheckVersionSilently() override { ++versionChecks; }
+
+    int skelds = 0;
+    int versionChecks = 0;
+    std::function<void()> duringSkeld;
 };
 
 // Keys the test says are held.

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "shell/EndSkeldPort.h"
+#include "shell/SkeldRequestPort.h"
+#include "shell/SkeldTimer.h"
+
+struct AppRecord;
+class AppPersistence;
+class Clock;
+class KeyFrequencyTable;
+class RawInputCounter;
+class ServerActionsPort;
+class TrayIconPort;
+
+// What happens on a clock, and the one way in for every skeld request: the main timers'
+// actions, the hours-based automatic skeld, the hot key and the "Skeld Now" label. The desktop
+// program starts the timers of StartupTimers and passes each tick to OnTimer.
+class SkeldScheduler final : public SkeldRequestPort, public EndSkeldPort {
+public:
+    static constexpr int HotKeyId = 100;  // Alt+Ctrl+P
+    // No two skeld requests get through closer together than this.
+    static constexpr std::int64_t MinSecondsBetweenRequests = 20;
+    static constexpr std::int64_t WeekSeconds = 604800;
+    static constexpr std::int64_t FourWeeksSeconds = 2419200;
+
+    enum class AfterTick { KeepTimer, StopTimer };
+
+    // The request clock starts now, so nothing gets through in the first 20 seconds.
+    // `counter` may be constructed after the scheduler (it takes the scheduler as its
+    // SkeldRequestPort): only requests and ticks use it, for its CountsDirty flag.
+    SkeldScheduler(AppRecord& record, RawInputCounter& counter, const Clock& clock,
+                   TrayIconPort& tray, ServerActionsPort& server, const AppPersistence& persistence,
+                   const KeyFrequencyTable& frequencies);
+
+    // Asks for a skeld; `manual` is true for the user's requests and the keystroke threshold.
+    void RequestSkeld(bool manual) override;
+    void EndSkeld() override;
+
+    // One tick of a main timer (MainTimer ids; others are ignored). StopTimer asks the
+    // caller to stop that timer for good.
+    AfterTick OnTimer(int timerId);
+    void OnHotKey(int hotKeyId);
+    void AutoCheckVersion();
+    // The text for the "Skeld Now" item, each time the tray menu is about to open.
+    std::string UpdateSkeldNowLabel() const;
+
+    const SkeldTimer& Timer() const { return timer_; }
+
+    // The tray acts on mouse clicks only while this is set: the program sets it once start-up
+    // has started the timers; it is cleared while a skeld exchange runs.
+    bool TrayReady = false;
+    // When a request last got past the 20-second rule.
+    std::int64_t LastSkeldRequest;
+    // Set by the preferences dialog when it applies skelds by the hour, so that a skeld that
+    // is already due waits one more tick instead of starting while the dialog closes.
+    bool SkipNextDueCheck = false;
+    // Writes the template output; does nothing until the program sets it.
+    std::function<void()> GenerateTemplateOutput;
+
+private:
+    void OnTooltipTick();
+    void OnPeriodicSave();
+    void OnVersionCheckTick();
+
+    AppRecord& record_;
+    RawInputCounter& counter_;
+    const Clock& clock_;
+    TrayIconPort& tray_;
+    ServerActionsPort& server_;
+    const AppPersistence& persistence_;
+    const KeyFrequencyTable& frequencies_;
+    SkeldTimer timer_;
+};
