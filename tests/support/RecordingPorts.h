@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/KeyStatePort.h"
+#include "server/SkeldEndPort.h"
 #include "shell/SkeldRequestPort.h"
 #include "shell/TrayIconPort.h"
 
@@ -31,4 +33,17 @@ class HeldKeys final : public KeyStatePort {
 public:
     bool IsKeyDown(std::uint16_t virtualKey) override { return held.count(virtualKey) != 0; }
     std::set<std::uint16_t> held;
+};
+
+// Counts the end-of-skeld steps and runs what the test wants done there.
+class RecordingSkeldEnd final : public SkeldEndPort {
+public:
+    void EndSkeld() override {
+        ++calls;
+        if (onEnd) {
+            onEnd();
+        }
+    }
+    int calls = 0;
+    std::function<void()> onEnd;
 };
