@@ -6,7 +6,7 @@ void ConsoleUser::ShowMessage(const std::string& text, Icon) {
     out_ << text << '\n';
 }
 
-bool ConsoleUser::AskYesNo(const std::string& text) {
+bool ConsoleUser::AskYesNo(const std::string& text, Icon) {
     out_ << text << ' ' << (answerYes_ ? "[answered Yes]" : "[answered No]") << '\n';
     return answerYes_;
 }

@@ -13,8 +13,8 @@ public:
 
     // An OK message box.
     virtual void ShowMessage(const std::string& text, Icon icon = Icon::Exclamation) = 0;
-    // A Yes/No question with the question icon; true only for Yes.
-    virtual bool AskYesNo(const std::string& text) = 0;
+    // A Yes/No question, by default with the question icon; true only for Yes.
+    virtual bool AskYesNo(const std::string& text, Icon icon = Icon::Question) = 0;
     // A tray balloon.
     virtual void ShowBalloon(const std::string& title, const std::string& text) = 0;
     // Opens a web page or a folder with the desktop's default handler.

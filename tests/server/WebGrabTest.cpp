@@ -1,9 +1,6 @@
 #include "server/WebGrab.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -15,6 +12,7 @@
 #include "persistence/QuickCrypt.h"
 #include "support/RecordingHttpServer.h"
 #include "support/RecordingUser.h"
+#include "support/RefusingPort.h"
 #include "support/ScopedEnvironment.h"
 
 namespace {
@@ -47,26 +45,6 @@ Fields DecodedForm(const std::string& body) {
     }
     return fields;
 }
-
-// A loopback port that refuses connections: bound, so nobody else takes it, but not listening.
-class RefusingPort {
-public:
-    RefusingPort() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-    }
-    ~RefusingPort() { ::close(socket_); }
-    int Port() const { return port_; }
-
-private:
-    int socket_;
-    int port_ = 0;
-};
 
 void Reply(httplib::Response& response, const std::string& body, int status = 200) {
     response.status = status;

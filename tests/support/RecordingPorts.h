@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/KeyStatePort.h"
+#include "shell/EndSkeldPort.h"
 #include "shell/ServerActionsPort.h"
 #include "shell/SkeldRequestPort.h"
 #include "shell/TrayIconPort.h"
@@ -51,4 +52,17 @@ class HeldKeys final : public KeyStatePort {
 public:
     bool IsKeyDown(std::uint16_t virtualKey) override { return held.count(virtualKey) != 0; }
     std::set<std::uint16_t> held;
+};
+
+// Counts the end-of-skeld steps and runs what the test wants done there.
+class RecordingSkeldEnd final : public EndSkeldPort {
+public:
+    void EndSkeld() override {
+        ++calls;
+        if (onEnd) {
+            onEnd();
+        }
+    }
+    int calls = 0;
+    std::function<void()> onEnd;
 };

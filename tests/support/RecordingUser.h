@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,16 @@ public:
     void ShowMessage(const std::string& text, Icon icon = Icon::Exclamation) override {
         messages.push_back(text);
         icons.push_back(icon);
+        if (whileShowing) {
+            whileShowing(text);
+        }
     }
-    bool AskYesNo(const std::string& text) override {
+    bool AskYesNo(const std::string& text, Icon icon = Icon::Question) override {
         questions.push_back(text);
+        questionIcons.push_back(icon);
+        if (whileShowing) {
+            whileShowing(text);
+        }
         if (answers.empty()) {
             return false;
         }
@@ -36,7 +44,10 @@ public:
     std::vector<std::string> messages;
     std::vector<Icon> icons;
     std::vector<std::string> questions;
+    std::vector<Icon> questionIcons;
     std::deque<bool> answers;  // the next answers to questions, in order
     std::vector<Balloon> balloons;
     std::vector<std::string> opened;
+    // Runs while a message box or question is open, with its text: what the test sees then.
+    std::function<void(const std::string&)> whileShowing;
 };

@@ -1,0 +1,27 @@
+#include "server/BeginSkeld.h"
+
+#include "counting/DistanceUnit.h"
+#include "persistence/AppRecord.h"
+#include "server/Communication.h"
+#include "shell/TrayIconPort.h"
+
+void BeginSkeld(const RequestContext& context) {
+    AccountState& account = context.Record.Account;
+    if (account.SkeldInProgress != 0) {
+        return;
+    }
+    // Mouse travel alone never starts a skeld.
+    if (account.GetUnsentClicks() < 1 && account.GetUnsentKeys() < 1) {
+        return;
+    }
+    account.SkeldInProgress = 1;
+    context.Tray.SetIcon(TrayIconId::Sending);
+    context.Tray.SetTooltipText("Sending keys...");
+
+    Communication request = Communication::ForApplication(context);
+    request.ClicksToSend = account.GetUnsentClicks();
+    request.KeysToSend = account.GetUnsentKeys();
+    request.MilesToSend = DistanceInUnit(account.UnsentMetres, context.Record.Prefs.DistanceType,
+                                         /*forServer=*/true);
+    request.SendSkeld();
+}

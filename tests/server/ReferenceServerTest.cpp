@@ -1,0 +1,145 @@
+// The client's requests against the real reference statistics server, in this process on a
+// free loopback port with its database in the test's temporary folder.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AccountDatabase.h"
+#include "MailOutbox.h"
+#include "PasswordHasher.h"
+#include "StatsServer.h"
+#include "server/BeginSkeld.h"
+#include "server/Communication.h"
+#include "server/RequestFixture.h"
+#include "support/RecordingAssistant.h"
+
+namespace {
+
+class DroppedMail final : public MailOutbox {
+public:
+    void Send(const std::string&, const std::string&, const std::string&) override {}
+};
+
+class ReferenceServerTest : public RequestFixture {
+protected:
+    ReferenceServerTest() { record = AppRecord(); }
+
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
+        statsServer =
+            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
+        ASSERT_TRUE(statsServer->Start("127.0.0.1", 0, error)) << error;
+    }
+    void TearDown() override { statsServer.reset(); }
+
+    RequestContext ReferenceContext() {
+        RequestContext context = Context();
+        context.Server =
+            ServerAddress({"127.0.0.1", static_cast<std::uint16_t>(statsServer->Port())});
+        return context;
+    }
+
+    // What the application does with the assistant's results once it closes with OK.
+    void TakeOver(const Communication& request, const std::string& name,
+                  const std::string& computer, const std::string& password) {
+        record.Account.UserName = name;
+        record.Account.ComputerName = computer;
+        record.Account.Password = password;
+        record.Account.Email = request.EmailResult;
+        record.Account.Token = request.TokenResult;
+        record.Account.UserID = request.UserIdResult;
+        record.Account.TotalKeys = request.TotalKeysResult;
+        record.Account.TotalClicks = request.TotalClicksResult;
+        record.Account.Rank = request.RankResult;
+        record.Prefs.ApplyNewAccountValues();
+    }
+
+    FixedClock serverClock;
+    DroppedMail mail;
+    PasswordHasher hasher{1000};  // fast enough for a test; the stored format is the same
+    AccountDatabase database;
+    std::unique_ptr<StatsServer> statsServer;
+    RecordingAssistant assistant;
+};
+
+TEST_F(ReferenceServerTest, RegisterLogInAndSkeld) {
+    {
+        Communication registration(ReferenceContext());
+        registration.ClearResults();
+        registration.RegisterAccount(assistant, "carol", "laptop", "s3cret", "carol@example.org");
+        ASSERT_TRUE(assistant.accepted) << testing::PrintToString(user.messages);
+        EXPECT_GT(registration.UserIdResult, 0);
+        EXPECT_FALSE(registration.TokenResult.empty());
+    }
+
+    // The login path of the assistant finds the computer and the account's details.
+    assistant = RecordingAssistant();
+    Communication list(ReferenceContext());
+    list.FetchComputerList(assistant, "carol", "s3cret");
+    EXPECT_EQ(assistant.calls[2], "list: laptop");
+
+    assistant = RecordingAssistant();
+    Communication login(ReferenceContext());
+    login.ClearResults();
+    login.FetchAccountInfo(assistant, "carol", "laptop", "s3cret");
+    ASSERT_TRUE(assistant.accepted) << testing::PrintToString(user.messages);
+    EXPECT_EQ(login.EmailResult, "carol@example.org");
+    EXPECT_EQ(login.TotalKeysResult, 0);
+    EXPECT_EQ(login.RankResult, 1);
+    TakeOver(login, "carol", "laptop", "s3cret");
+
+    Account().AddUnsentKeys(1234);
+    Account().AddUnsentClicks(5);
+    Account().AddUnsentMetres(1609.344);
+    const std::string firstToken = Account().Token;
+    BeginSkeld(ReferenceContext());
+
+    EXPECT_TRUE(user.messages.empty()) << testing::PrintToString(user.messages);
+    EXPECT_EQ(Account().TotalKeys, 1234);
+    EXPECT_EQ(Account().TotalClicks, 5);
+    EXPECT_DOUBLE_EQ(Account().TotalMiles, 1.0);
+    EXPECT_EQ(Account().Rank, 1);
+    EXPECT_NE(Account().Token, firstToken);
+    EXPECT_EQ(Account().GetUnsentKeys(), 0);
+    EXPECT_EQ(SkeldLines(),
+              std::vector<std::string>{"Skelded with 1,234 keys, 5 mouseclicks and 1.000 Miles"});
+
+    Account().AddUnsentKeys(100);
+    BeginSkeld(ReferenceContext());
+    EXPECT_EQ(Account().TotalKeys, 1334);
+    EXPECT_EQ(Account().TotalClicks, 5);
+    EXPECT_EQ(SavedRecord().Account.TotalKeys, 1334);
+    EXPECT_EQ(skeldEnd.calls, 2);
+}
+
+TEST_F(ReferenceServerTest, AStaleTokenIsResetOnRequestAndTheNextSkeldCounts) {
+    Communication registration(ReferenceContext());
+    registration.RegisterAccount(assistant, "dave", "desk", "pw", "dave@example.org");
+    ASSERT_TRUE(assistant.accepted);
+    TakeOver(registration, "dave", "desk", "pw");
+    Account().Token = "stale";
+    Account().AddUnsentKeys(50);
+    user.answers = {true};
+
+    BeginSkeld(ReferenceContext());
+
+    EXPECT_EQ(user.questions.size(), 1u);
+    EXPECT_EQ(user.messages, std::vector<std::string>{"Token reset!"});
+    EXPECT_EQ(Account().GetUnsentKeys(), 0) << "the reset drops what was not sent";
+    EXPECT_EQ(Account().TotalKeys, 0);
+
+    Account().AddUnsentKeys(7);
+    BeginSkeld(ReferenceContext());
+    EXPECT_EQ(Account().TotalKeys, 7);
+    EXPECT_EQ(user.messages.size(), 1u);
+
+    // The newest version is this one: the silent check says nothing.
+    Communication(ReferenceContext()).CheckVersion(true);
+    ASSERT_EQ(user.balloons.size(), 1u);
+    EXPECT_EQ(user.balloons[0].Title, "Skelded!");
+}
+
+}  // namespace
