@@ -1,0 +1,20 @@
+#include "server/ApplicationServerActions.h"
+
+#include "server/BeginSkeld.h"
+#include "server/Communication.h"
+
+void ApplicationServerActions::BeginSkeld() {
+    ::BeginSkeld(context_);
+}
+
+void ApplicationServerActions::CheckVersionSilently() {
+    Communication::ForApplication(context_).CheckVersion(true);
+}
+
+void ApplicationServerActions::CheckVersionInteractively() {
+    Communication::ForApplication(context_).CheckVersion(false);
+}
+
+void ApplicationServerActions::ResetToken() {
+    Communication::ForApplication(context_).ResetToken();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "server/RequestContext.h"
+#include "shell/ServerActionsPort.h"
+
+// The server requests the program starts by itself or from its menu, each on a fresh request
+// object with the preferences' proxy applied when ProxyUse is set.
+class ApplicationServerActions final : public ServerActionsPort {
+public:
+    explicit ApplicationServerActions(const RequestContext& context) : context_(context) {}
+
+    void BeginSkeld() override;
+    void CheckVersionSilently() override;
+    void CheckVersionInteractively();
+    // The token reset of the tray menu, after the user confirmed it.
+    void ResetToken();
+
+    const RequestContext& Context() const { return context_; }
+
+private:
+    RequestContext context_;
+};

@@ -1,0 +1,267 @@
+#include "shell/MainFrame.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFont>
+#include <QMenu>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/InputSource.h"
+#include "platform/PointerPort.h"
+#include "server/ServerAddress.h"
+#include "shell/SkeldApp.h"
+#include "shell/SystemTray.h"
+#include "shell/TooltipText.h"
+#include "shell/TrayNotification.h"
+
+namespace {
+
+RequestContext ContextFor(CSkeldApp& app, TrayIconPort& tray, EndSkeldPort& skeldEnd) {
+    return RequestContext{app.Record,
+                          app.Frequencies,
+                          app.Persistence(),
+                          app.Log(),
+                          app.User(),
+                          tray,
+                          SystemClock::Instance(),
+                          ServerAddress::FromEnvironment(),
+                          skeldEnd};
+}
+
+// Commands whose dialogs are not part of the program yet.
+bool IsAvailable(TrayCommand command) {
+    switch (command) {
+        case TrayCommand::AccountDetails:
+        case TrayCommand::Preferences:
+        case TrayCommand::GeekWindow:
+        case TrayCommand::KeyFrequencies:
+        case TrayCommand::SkeldLog:
+        case TrayCommand::DebugLog:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputSource> input,
+                       std::unique_ptr<PointerPort> pointer)
+    : app_(app),
+      tray_(tray),
+      input_(std::move(input)),
+      pointer_(std::move(pointer)),
+      sampler_(*pointer_, app.Record.Account, app.Record.Prefs),
+      serverActions_(ContextFor(app, *this, *this)),
+      scheduler_(app.Record, counter_, SystemClock::Instance(), *this, serverActions_,
+                 app.Persistence(), app.Frequencies),
+      counter_(app.Record.Account, app.Record.Prefs, app.Frequencies, *this, scheduler_,
+               input_->KeyState()),
+      inputNotifier_(input_->FileDescriptor(), QSocketNotifier::Read) {
+    sampler_.MeasureScreen();
+    connect(&inputNotifier_, &QSocketNotifier::activated, this, &CMainFrame::OnInputReadable);
+    connect(&tray_, &CSystemTray::RightButtonReleased, this, [this] {
+        const TrayReaction reaction = OnTrayNotification(
+            scheduler_, app_.Record.Prefs, TrayIconResourceId, TrayMouse::RightButtonUp);
+        if (reaction.What == TrayReaction::Kind::ShowMenu) {
+            ShowMenu(reaction.DefaultItemText);
+        }
+    });
+    connect(&tray_, &CSystemTray::LeftButtonDoubleClicked, this, [this] {
+        const TrayReaction reaction = OnTrayNotification(
+            scheduler_, app_.Record.Prefs, TrayIconResourceId, TrayMouse::LeftDoubleClick);
+        if (reaction.What == TrayReaction::Kind::SendCommand) {
+            OnCommand(reaction.Command);
+        }
+    });
+    connect(&tray_, &CSystemTray::TrayAppeared, this, [this] {
+        app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "System tray found");
+    });
+    OnInputReadable();  // events read while opening wait in the connection's queue
+}
+
+CMainFrame::~CMainFrame() {
+    mouseThread_.reset();
+    for (auto& [id, timer] : timers_) {
+        timer->stop();
+    }
+}
+
+void CMainFrame::SetIcon(TrayIconId icon) {
+    tray_.SetIcon(icon);
+}
+
+void CMainFrame::UpdateTooltip() {
+    tray_.SetTooltipText(QString::fromStdString(TooltipText(app_.Record)));
+}
+
+void CMainFrame::SetTooltipText(const std::string& text) {
+    tray_.SetTooltipText(QString::fromStdString(text));
+}
+
+void CMainFrame::RefreshIcon() {
+    tray_.RefreshIcon();
+}
+
+void CMainFrame::OnInputReadable() {
+    std::string error;
+    const bool alive =
+        input_->Dispatch([this](const RawInput& record) { counter_.OnRawInput(record); },
+                         [this](int id) { scheduler_.OnHotKey(id); }, &error);
+    if (!alive) {
+        // A lost X server keeps the descriptor readable for ever.
+        inputNotifier_.setEnabled(false);
+        app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "Input lost: %s", error.c_str());
+    }
+}
+
+void CMainFrame::StartTimers() {
+    for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
+        auto timer = std::make_unique<QTimer>();
+        timer->setInterval(plan.PeriodMs);
+        timer->setTimerType(Qt::CoarseTimer);
+        const MainTimer id = plan.Id;
+        connect(timer.get(), &QTimer::timeout, this, [this, id] { OnTimer(id); });
+        timer->start();
+        timers_[id] = std::move(timer);
+    }
+}
+
+void CMainFrame::OnTimer(MainTimer id) {
+    if (scheduler_.OnTimer(static_cast<int>(id)) == SkeldScheduler::AfterTick::StopTimer) {
+        timers_.at(id)->stop();
+    }
+}
+
+void CMainFrame::RegisterHotKey() {
+    std::string error;
+    if (!input_->RegisterHotKey(&error)) {
+        app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "Hot key: %s", error.c_str());
+    }
+    OnInputReadable();
+}
+
+void CMainFrame::StartMouseThread() {
+    mouseThread_ = std::make_unique<MouseThread>(sampler_);
+}
+
+void CMainFrame::ShowMenu(const std::string& defaultItemText) {
+    menu_ = std::make_unique<QMenu>();
+    std::vector<QMenu*> levels{menu_.get()};
+    bool first = true;
+    for (const TrayMenuEntry& entry : TrayMenuEntries()) {
+        levels.resize(static_cast<std::size_t>(entry.Depth) + 1);
+        QMenu* parent = levels.back();
+        switch (entry.What) {
+            case TrayMenuEntry::Kind::Separator:
+                parent->addSeparator();
+                break;
+            case TrayMenuEntry::Kind::Submenu:
+                levels.push_back(parent->addMenu(QString::fromUtf8(entry.Text)));
+                break;
+            case TrayMenuEntry::Kind::Command: {
+                const QString text =
+                    first ? QString::fromStdString(defaultItemText) : QString::fromUtf8(entry.Text);
+                QAction* action = parent->addAction(text);
+                action->setEnabled(IsAvailable(entry.Command));
+                if (first) {
+                    QFont bold = action->font();
+                    bold.setBold(true);
+                    action->setFont(bold);
+                    menu_->setDefaultAction(action);
+                    first = false;
+                }
+                const TrayCommand command = entry.Command;
+                connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+                break;
+            }
+        }
+    }
+    menu_->popup(QCursor::pos());
+}
+
+void CMainFrame::OnCommand(TrayCommand command) {
+    const bool portable = app_.Record.Prefs.PortableMode;
+    const ServerAddress& server = serverActions_.Context().Server;
+    switch (command) {
+        case TrayCommand::SkeldNow:
+            scheduler_.RequestSkeld(true);
+            break;
+        case TrayCommand::Exit:
+            Exit();
+            break;
+        case TrayCommand::LogOff:
+            LogOff();
+            break;
+        case TrayCommand::OnlineStats:
+            app_.User().Open(server.WebPageUrl("/stats/users/" +
+                                               std::to_string(app_.Record.Account.UserID) + "/"));
+            break;
+        case TrayCommand::ResetToken:
+            ResetToken();
+            break;
+        case TrayCommand::DynamicImages:
+            OpenWebPage("/dynimg/");
+            break;
+        case TrayCommand::OnlineHelp:
+            OpenWebPage("/wiki/");
+            break;
+        case TrayCommand::Forums:
+            OpenWebPage("/forum/");
+            break;
+        case TrayCommand::CheckVersion:
+            serverActions_.CheckVersionInteractively();
+            break;
+        case TrayCommand::DataFolder:
+            app_.User().Open(app_.Folder().GetDataFolder(portable).string());
+            break;
+        default:
+            break;  // the dialogs come later
+    }
+}
+
+void CMainFrame::OpenWebPage(const char* path) {
+    app_.User().Open(serverActions_.Context().Server.WebPageUrl(path));
+}
+
+void CMainFrame::ResetToken() {
+    if (app_.User().AskYesNo("Do you really want to reset your token? (This means your current "
+                             "keys/clicks on the client will be reset!)")) {
+        serverActions_.ResetToken();
+    }
+}
+
+void CMainFrame::LogOff() {
+    if (!app_.User().AskYesNo(
+            "Do you really want to log off this user? (All current counts will be lost!)")) {
+        return;
+    }
+    AccountState& account = app_.Record.Account;
+    account.NewAccount = 1;
+    account.ResetUnsentKeys();
+    account.ResetUnsentClicks();
+    account.ResetUnsentDistance();
+    account.TotalClicks = 0;
+    account.TotalKeys = 0;
+    account.Rank = 0;
+    account.KeysLastSkeld = 0;
+    account.UserID = 0;
+    account.Email.clear();
+    account.KeysSinceLastReset = 0;
+    app_.SaveAll();
+    app_.User().ShowMessage("You have been logged off. Please restart Kestrovin to log in again.",
+                            UserPort::Icon::Exclamation);
+    app_.DiscardStateAndClose();
+}
+
+void CMainFrame::Exit() {
+    for (auto& [id, timer] : timers_) {
+        timer->stop();
+    }
+    if (app_.LoggedOff == 0) {
+        app_.SaveAll();
+    }
+    QCoreApplication::quit();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <map>
+#include <memory>
+
+#include "counting/MouseSampler.h"
+#include "counting/MouseThread.h"
+#include "counting/RawInputCounter.h"
+#include "server/ApplicationServerActions.h"
+#include "shell/EndSkeldPort.h"
+#include "shell/SkeldScheduler.h"
+#include "shell/TimerPlan.h"
+#include "shell/TrayIconPort.h"
+#include "shell/TrayMenu.h"
+
+class CSkeldApp;
+class CSystemTray;
+class InputSource;
+class PointerPort;
+class QMenu;
+
+// The program's hidden main window, which is no window at all: it owns the counting of the
+// desktop's input, the main timers, the tray icon's reactions and menu, and the mouse thread.
+class CMainFrame final : public QObject, public TrayIconPort, public EndSkeldPort {
+    Q_OBJECT
+
+public:
+    // `input` and `pointer` are open; the pointer's screen has been measured by `sampler`.
+    CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputSource> input,
+               std::unique_ptr<PointerPort> pointer);
+    ~CMainFrame() override;
+
+    // TrayIconPort
+    void SetIcon(TrayIconId icon) override;
+    void UpdateTooltip() override;
+    void SetTooltipText(const std::string& text) override;
+    void RefreshIcon() override;
+    // EndSkeldPort: the scheduler's end-of-skeld step.
+    void EndSkeld() override { scheduler_.EndSkeld(); }
+
+    // Start-up steps: the main timers, the tray reacting to the mouse, the hot key, the
+    // mouse thread.
+    void StartTimers();
+    void SetTrayReady() { scheduler_.TrayReady = true; }
+    void RegisterHotKey();
+    void StartMouseThread();
+
+    // Carries out a tray menu command.
+    void OnCommand(TrayCommand command);
+    // Exit: stop the timers, save unless logged off, and quit.
+    void Exit();
+
+    SkeldScheduler& Scheduler() { return scheduler_; }
+    const ApplicationServerActions& ServerActions() const { return serverActions_; }
+
+private:
+    void OnInputReadable();
+    void OnTimer(MainTimer id);
+    void ShowMenu(const std::string& defaultItemText);
+    void LogOff();
+    void ResetToken();
+    void OpenWebPage(const char* path);
+
+    CSkeldApp& app_;
+    CSystemTray& tray_;
+    std::unique_ptr<InputSource> input_;
+    std::unique_ptr<PointerPort> pointer_;
+    MouseSampler sampler_;
+    ApplicationServerActions serverActions_;
+    SkeldScheduler scheduler_;  // before the counter, which asks it for skelds
+    RawInputCounter counter_;
+    QSocketNotifier inputNotifier_;
+    std::map<MainTimer, std::unique_ptr<QTimer>> timers_;
+    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<MouseThread> mouseThread_;
+};

@@ -1,0 +1,50 @@
+#include "shell/QtUser.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "shell/SystemTray.h"
+
+namespace {
+
+const QString kCaption = QStringLiteral("Kestrovin");
+
+QMessageBox::Icon BoxIcon(UserPort::Icon icon) {
+    switch (icon) {
+        case UserPort::Icon::Information:
+            return QMessageBox::Information;
+        case UserPort::Icon::Question:
+            return QMessageBox::Question;
+        case UserPort::Icon::Error:
+            return QMessageBox::Critical;
+        case UserPort::Icon::Exclamation:
+            break;
+    }
+    return QMessageBox::Warning;
+}
+
+}  // namespace
+
+void QtUser::ShowMessage(const std::string& text, Icon icon) {
+    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(text), QMessageBox::Ok);
+    box.exec();
+}
+
+bool QtUser::AskYesNo(const std::string& text, Icon icon) {
+    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtUser::ShowBalloon(const std::string& title, const std::string& text) {
+    constexpr int kBalloonSeconds = 10;
+    tray_.ShowBalloon(QString::fromStdString(title), QString::fromStdString(text), kBalloonSeconds);
+}
+
+void QtUser::Open(const std::string& urlOrFolder) {
+    const QString target = QString::fromStdString(urlOrFolder);
+    const QUrl url = target.startsWith('/') ? QUrl::fromLocalFile(target) : QUrl(target);
+    QDesktopServices::openUrl(url);  // failures are not reported
+}

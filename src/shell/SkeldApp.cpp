@@ -1,0 +1,159 @@
+#include "shell/SkeldApp.h"
+
+#include <curl/curl.h>
+#include <sys/resource.h>
+
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <system_error>
+
+#include "persistence/Autostart.h"
+#include "persistence/OlderClientMigration.h"
+#include "persistence/State.h"
+#include "platform/linux/FileTypedStore.h"
+#include "platform/linux/SessionEndSignals.h"
+#include "platform/linux/SingleInstanceLock.h"
+#include "platform/linux/XdgAutostart.h"
+#include "platform/x11/X11InputSource.h"
+#include "platform/x11/X11Pointer.h"
+#include "shell/MainFrame.h"
+
+namespace {
+
+constexpr const char* kNoAccountMessage =
+    "Kestrovin has no account to count for yet.\n\n"
+    "Set one up from a terminal, then start Kestrovin again:\n"
+    "  kestrovin-cli register --user NAME --password PASSWORD --email ADDRESS --computer NAME\n"
+    "or, for an existing account:\n"
+    "  kestrovin-cli login --user NAME --password PASSWORD --computer NAME";
+
+}  // namespace
+
+CSkeldApp::CSkeldApp()
+    : dataFolder_(DataFolder::FromEnvironment()),
+      user_(tray_),
+      persistence_(dataFolder_, FileTypedStore::DefaultPath(), user_),
+      logs_(dataFolder_) {}
+
+CSkeldApp::~CSkeldApp() {
+    mainFrame_.reset();  // stops the mouse thread before the record goes
+    if (curlStarted_) {
+        curl_global_cleanup();
+    }
+}
+
+bool CSkeldApp::InitInstance() {
+    lock_ = std::make_unique<SingleInstanceLock>(SingleInstanceLock::DefaultPath());
+    if (lock_->HeldByAnother()) {
+        user_.ShowMessage("Kestrovin is already running.", UserPort::Icon::Exclamation);
+        return false;
+    }
+    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        user_.ShowMessage("Windows sockets initialization failed.", UserPort::Icon::Exclamation);
+        return false;
+    }
+    curlStarted_ = true;
+
+    const bool portable = dataFolder_.IsPortableMarkerPresent();
+    if (!portable) {
+        FileTypedStore store(FileTypedStore::DefaultPath());
+        OlderClientMigration::Run(store, user_);
+    }
+    if (!CreateMainFrame()) {
+        return false;
+    }
+    Record = AppRecord();
+    Record.Prefs.PortableMode = portable;
+
+    const LoadResult loaded = persistence_.LoadState(Record, Frequencies);
+    if (loaded != LoadResult::Loaded) {
+        // No setup assistant yet: the account is made with kestrovin-cli.
+        user_.ShowMessage(kNoAccountMessage, UserPort::Icon::Information);
+        return false;
+    }
+    StateLoaded = true;
+    Frequencies.FillKeyNames();
+
+    XdgAutostart autostartEntry = XdgAutostart::FromEnvironment();
+    Autostart(autostartEntry, user_).Set(Record.Prefs.LoadAtWinStartup);
+
+    mainFrame_->UpdateTooltip();
+    mainFrame_->SetIcon(TrayIconId::Normal);
+    mainFrame_->StartTimers();
+    mainFrame_->SetTrayReady();
+    if (Record.Prefs.UseHotKey != 0) {
+        mainFrame_->RegisterHotKey();
+    }
+    SaveAll();
+    mainFrame_->StartMouseThread();
+    WatchSessionEnd();
+    return true;
+}
+
+bool CSkeldApp::CreateMainFrame() {
+    tray_.Create(TrayIconId::Normal, QStringLiteral("Kestrovin"));
+    if (!tray_.IsVisible()) {
+        logs_.WriteDebugLog(Record.Prefs.PortableMode,
+                            "No system tray yet; the icon appears as soon as one does");
+    }
+    std::string error;
+    std::unique_ptr<PointerPort> pointer = X11Pointer::Open({}, &error);
+    std::unique_ptr<InputSource> input;
+    if (pointer) {
+        input = X11InputSource::Open({}, &error);
+    }
+    if (!input) {
+        user_.ShowMessage("Registering raw input device failed!\n\n" + error,
+                          UserPort::Icon::Exclamation);
+        return false;
+    }
+    // Counting should keep up with fast typing; an unprivileged user may not raise priority.
+    ::setpriority(PRIO_PROCESS, 0, -5);
+    mainFrame_ = std::make_unique<CMainFrame>(*this, tray_, std::move(input), std::move(pointer));
+    return true;
+}
+
+void CSkeldApp::WatchSessionEnd() {
+    signals_ = std::make_unique<SessionEndSignals>();
+    if (signals_->Install()) {
+        signalNotifier_ =
+            std::make_unique<QSocketNotifier>(signals_->ReadFd(), QSocketNotifier::Read);
+        QObject::connect(signalNotifier_.get(), &QSocketNotifier::activated, [this] {
+            signals_->Take();
+            EndSession();
+        });
+    }
+    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (application != nullptr) {
+        QObject::connect(application, &QGuiApplication::commitDataRequest,
+                         [this](QSessionManager&) { SaveAll(); });
+    }
+}
+
+void CSkeldApp::SaveAll() {
+    persistence_.SaveAll(Record, Frequencies);
+}
+
+void CSkeldApp::EndSession() {
+    if (LoggedOff == 0 && StateLoaded) {
+        SaveAll();
+    }
+    QCoreApplication::quit();
+}
+
+void CSkeldApp::DiscardStateAndClose() {
+    ++LoggedOff;
+    std::error_code ignored;
+    const bool portable = Record.Prefs.PortableMode;
+    std::filesystem::remove(dataFolder_.GetDataFilePath(CState::StateFileName, portable), ignored);
+    std::filesystem::remove(dataFolder_.GetDataFilePath(CState::BackupFileName, portable), ignored);
+    QCoreApplication::quit();
+}
+
+void CSkeldApp::ExitInstance() {
+    if (StateLoaded && Record.Account.NewAccount == 0 && LoggedOff == 0) {
+        SaveAll();
+    }
+    mainFrame_.reset();
+}

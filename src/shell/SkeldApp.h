@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+
+#include "counting/KeyFrequencyTable.h"
+#include "persistence/AppPersistence.h"
+#include "persistence/AppRecord.h"
+#include "persistence/DataFolder.h"
+#include "shell/Logs.h"
+#include "shell/QtUser.h"
+#include "shell/SystemTray.h"
+
+class CMainFrame;
+class SingleInstanceLock;
+class SessionEndSignals;
+class QSocketNotifier;
+
+// The application: starts the program in its fixed order, owns the record, the key tally and
+// everything that reaches the disk, and every way the program ends.
+class CSkeldApp {
+public:
+    CSkeldApp();
+    ~CSkeldApp();
+    CSkeldApp(const CSkeldApp&) = delete;
+    CSkeldApp& operator=(const CSkeldApp&) = delete;
+
+    // The start-up sequence; false when the program is to end instead of running.
+    bool InitInstance();
+    // The final step after the event loop (or after InitInstance said no).
+    void ExitInstance();
+
+    void SaveAll();
+    // Logging off: delete the state file and its backup, then close without saving again.
+    void DiscardStateAndClose();
+    // Saves and quits: the session or a signal ends the program.
+    void EndSession();
+
+    AppRecord Record;
+    KeyFrequencyTable Frequencies;
+    bool StateLoaded = false;
+    int LoggedOff = 0;
+
+    const AppPersistence& Persistence() const { return persistence_; }
+    const Logs& Log() const { return logs_; }
+    const DataFolder& Folder() const { return dataFolder_; }
+    UserPort& User() { return user_; }
+
+private:
+    bool CreateMainFrame();
+    void WatchSessionEnd();
+
+    std::unique_ptr<SingleInstanceLock> lock_;
+    DataFolder dataFolder_;
+    CSystemTray tray_;
+    QtUser user_;
+    AppPersistence persistence_;
+    Logs logs_;
+    std::unique_ptr<SessionEndSignals> signals_;
+    std::unique_ptr<QSocketNotifier> signalNotifier_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+    bool curlStarted_ = false;
+};

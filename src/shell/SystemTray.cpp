@@ -1,0 +1,98 @@
+#include "shell/SystemTray.h"
+
+#include <QCursor>
+#include <QTimer>
+
+namespace {
+
+// The tooltip a tray can show.
+constexpr int kTooltipLimit = 127;
+
+const char* BaseName(TrayIconId icon) {
+    switch (icon) {
+        case TrayIconId::Held:
+            return "tray-held";
+        case TrayIconId::Sending:
+            return "tray-sending";
+        case TrayIconId::Normal:
+            break;
+    }
+    return "tray-normal";
+}
+
+}  // namespace
+
+CSystemTray::CSystemTray(QObject* parent) : QObject(parent) {
+    connect(&icon_, &QSystemTrayIcon::activated, this, &CSystemTray::OnActivated);
+}
+
+QIcon CSystemTray::IconFor(TrayIconId icon) {
+    QIcon result;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        result.addFile(QStringLiteral(":/icons/%1-%2.png").arg(BaseName(icon)).arg(size),
+                       QSize(size, size));
+    }
+    return result;
+}
+
+void CSystemTray::Create(TrayIconId icon, const QString& tooltip) {
+    created_ = true;
+    SetIcon(icon);
+    SetTooltipText(tooltip);
+    ShowWhenTrayExists();
+}
+
+void CSystemTray::ShowWhenTrayExists() {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        icon_.show();
+        return;
+    }
+    // Started before the panel: look again shortly instead of running without an icon.
+    QTimer::singleShot(1000, this, [this] {
+        const bool appeared = QSystemTrayIcon::isSystemTrayAvailable();
+        ShowWhenTrayExists();
+        if (appeared) {
+            emit TrayAppeared();
+        }
+    });
+}
+
+void CSystemTray::SetIcon(TrayIconId icon) {
+    if (icon == current_ && !icon_.icon().isNull()) {
+        return;
+    }
+    current_ = icon;
+    icon_.setIcon(IconFor(icon));
+}
+
+void CSystemTray::SetTooltipText(const QString& text) {
+    const QString shown = text.left(kTooltipLimit);
+    if (icon_.toolTip() != shown) {
+        icon_.setToolTip(shown);
+    }
+}
+
+void CSystemTray::ShowBalloon(const QString& title, const QString& text, int timeoutSeconds) {
+    icon_.showMessage(title, text, QSystemTrayIcon::NoIcon, timeoutSeconds * 1000);
+}
+
+void CSystemTray::RefreshIcon() {
+    if (!created_) {
+        return;
+    }
+    icon_.hide();
+    ShowWhenTrayExists();
+}
+
+void CSystemTray::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Context:
+            emit RightButtonReleased(QCursor::pos());
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            emit LeftButtonDoubleClicked();
+            break;
+        default:
+            break;
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QSystemTrayIcon>
+
+#include "shell/TrayIconPort.h"
+
+// The notification-area icon: its picture, tooltip and balloons, and the mouse actions on it.
+// Where no tray exists yet (a program started with the session may come up before the panel)
+// it waits and shows itself as soon as one appears.
+class CSystemTray final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CSystemTray(QObject* parent = nullptr);
+
+    // Shows the icon with this picture and tooltip (or waits for a tray to appear).
+    void Create(TrayIconId icon, const QString& tooltip);
+    void SetIcon(TrayIconId icon);
+    void SetTooltipText(const QString& text);
+    void ShowBalloon(const QString& title, const QString& text, int timeoutSeconds);
+    // Removes the icon and adds it again, with its current picture and tooltip.
+    void RefreshIcon();
+
+    bool IsVisible() const { return icon_.isVisible(); }
+    static QIcon IconFor(TrayIconId icon);
+
+signals:
+    void RightButtonReleased(QPoint globalPosition);
+    void LeftButtonDoubleClicked();
+    // A tray appeared after the icon had to wait for one.
+    void TrayAppeared();
+
+private:
+    void OnActivated(QSystemTrayIcon::ActivationReason reason);
+    void ShowWhenTrayExists();
+
+    QSystemTrayIcon icon_;
+    TrayIconId current_ = TrayIconId::Normal;
+    bool created_ = false;
+};
