@@ -12,6 +12,7 @@ bool ConsoleUser::AskYesNo(const std::string& text, Icon) {
 }
 
 void ConsoleUser::ShowBalloon(const std::string& title, const std::string& text) {
+    connectionError_ = connectionError_ || title == "Connection Error";
     out_ << title << ": " << text << '\n';
 }
 

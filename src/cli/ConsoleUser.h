@@ -15,7 +15,11 @@ public:
     void ShowBalloon(const std::string& title, const std::string& text) override;
     void Open(const std::string& urlOrFolder) override;
 
+    // Whether the transport reported a connection failure.
+    bool SawConnectionError() const { return connectionError_; }
+
 private:
     std::ostream& out_;
+    bool connectionError_ = false;
     bool answerYes_;
 };

@@ -1,25 +1,78 @@
 // kestrovin-cli: the command-line companion of the Kestrovin tray program.
+#include <algorithm>
+#include <initializer_list>
 #include <iostream>
+#include <map>
+#include <string>
 #include <string_view>
 
+#include "cli/ServerCommands.h"
 #include "cli/StatusCommand.h"
 #include "persistence/DataFolder.h"
 
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: kestrovin-cli COMMAND\n"
+    "Usage: kestrovin-cli COMMAND [OPTIONS]\n"
     "\n"
     "The command-line companion of Kestrovin, the keystroke, click and mouse-travel counter.\n"
     "It uses the same settings and data files as the tray program (portable mode when\n"
-    "portable.txt lies beside it).\n"
+    "portable.txt lies beside it) and the same statistics server (KESTROVIN_SERVER=host:port).\n"
     "\n"
     "Commands:\n"
-    "  status    show the account, the counts not yet sent and the last known totals;\n"
-    "            changes no file\n"
-    "  help      show this text (also --help, -h)\n"
+    "  status      show the account, the counts not yet sent and the last known totals;\n"
+    "              changes no file\n"
+    "  register --user NAME --password PW --email ADDR --computer NAME\n"
+    "              register a new account with its first computer and use it\n"
+    "  login --user NAME --password PW --computer NAME\n"
+    "              use an existing account and one of its computers\n"
+    "  skeld [--yes]\n"
+    "              send the unsent counts now; --yes answers Yes when the server asks to\n"
+    "              reset an invalid token (otherwise No)\n"
+    "  check-version\n"
+    "              ask the server whether a newer Kestrovin is available\n"
+    "  help        show this text (also --help, -h)\n"
     "\n"
+    "register, login, skeld and check-version refuse to run while the tray program runs.\n"
+    "Messages the tray program would show in a window are printed; nothing waits for input.\n"
     "Exit status: 0 on success; otherwise non-zero with the reason on standard error.\n";
+
+int UsageError(const std::string& what) {
+    std::cerr << "kestrovin-cli: " << what << " (see kestrovin-cli --help)\n";
+    return 2;
+}
+
+// Reads "--name value" pairs and "--yes"; every name must be one the command takes.
+bool ParseOptions(int argc, char** argv, std::initializer_list<std::string_view> required,
+                  bool allowYes, ServerCommandOptions& options, std::string& problem) {
+    std::map<std::string_view, std::string*> fields{{"--user", &options.User},
+                                                    {"--password", &options.Password},
+                                                    {"--email", &options.Email},
+                                                    {"--computer", &options.Computer}};
+    std::map<std::string_view, bool> seen;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view name = argv[i];
+        if (allowYes && name == "--yes") {
+            options.Yes = true;
+            continue;
+        }
+        const bool wanted = std::find(required.begin(), required.end(), name) != required.end();
+        if (!wanted || i + 1 >= argc) {
+            problem = wanted ? std::string(name) + " needs a value"
+                             : "unexpected argument " + std::string(name);
+            return false;
+        }
+        *fields.at(name) = argv[++i];
+        seen[name] = true;
+    }
+    for (const std::string_view name : required) {
+        if (!seen[name]) {
+            problem = "missing " + std::string(name);
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -33,13 +86,38 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
+    const DataFolder folder = DataFolder::FromEnvironment();
+    ServerCommandOptions options;
+    std::string problem;
     if (command == "status" && argc == 2) {
-        return RunStatusCommand(DataFolder::FromEnvironment(), std::cout, std::cerr);
+        return RunStatusCommand(folder, std::cout, std::cerr);
     }
-    std::cerr << "kestrovin-cli: unknown command or arguments: ";
+    if (command == "check-version" && argc == 2) {
+        return RunCheckVersionCommand(folder, std::cout, std::cerr);
+    }
+    if (command == "register") {
+        if (!ParseOptions(argc, argv, {"--user", "--password", "--email", "--computer"}, false,
+                          options, problem)) {
+            return UsageError(problem);
+        }
+        return RunRegisterCommand(folder, options, std::cout, std::cerr);
+    }
+    if (command == "login") {
+        if (!ParseOptions(argc, argv, {"--user", "--password", "--computer"}, false, options,
+                          problem)) {
+            return UsageError(problem);
+        }
+        return RunLoginCommand(folder, options, std::cout, std::cerr);
+    }
+    if (command == "skeld") {
+        if (!ParseOptions(argc, argv, {}, true, options, problem)) {
+            return UsageError(problem);
+        }
+        return RunSkeldCommand(folder, options, std::cout, std::cerr);
+    }
+    std::string given;
     for (int i = 1; i < argc; ++i) {
-        std::cerr << (i > 1 ? " " : "") << argv[i];
+        given += (i > 1 ? " " : "") + std::string(argv[i]);
     }
-    std::cerr << " (see kestrovin-cli --help)\n";
-    return 2;
+    return UsageError("unknown command or arguments: " + given);
 }

@@ -5,14 +5,14 @@
 #include "server/Communication.h"
 #include "shell/TrayIconPort.h"
 
-void BeginSkeld(const RequestContext& context) {
+bool BeginSkeld(const RequestContext& context) {
     AccountState& account = context.Record.Account;
     if (account.SkeldInProgress != 0) {
-        return;
+        return false;
     }
     // Mouse travel alone never starts a skeld.
     if (account.GetUnsentClicks() < 1 && account.GetUnsentKeys() < 1) {
-        return;
+        return false;
     }
     account.SkeldInProgress = 1;
     context.Tray.SetIcon(TrayIconId::Sending);
@@ -24,4 +24,5 @@ void BeginSkeld(const RequestContext& context) {
     request.MilesToSend = DistanceInUnit(account.UnsentMetres, context.Record.Prefs.DistanceType,
                                          /*forServer=*/true);
     request.SendSkeld();
+    return request.SkeldSucceeded();
 }

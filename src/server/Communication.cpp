@@ -136,6 +136,7 @@ void Communication::SendSkeld() {
 }
 
 void Communication::SkeldAccepted(const std::string& reply) {
+    skeldSucceeded_ = true;
     AppRecord& record = context_.Record;
     AccountState& account = record.Account;
     const Preferences& prefs = record.Prefs;

@@ -52,6 +52,8 @@ public:
                          const std::string& email);
 
     CWebGrab& Transport() { return transport_; }
+    // Whether SendSkeld got the server's acceptance.
+    bool SkeldSucceeded() const { return skeldSucceeded_; }
 
     // The skeld snapshot, taken when the skeld starts.
     std::int32_t KeysToSend = 0;
@@ -75,4 +77,5 @@ private:
 
     RequestContext context_;
     CWebGrab transport_;
+    bool skeldSucceeded_ = false;
 };

@@ -1,0 +1,48 @@
+#include "cli/CliSession.h"
+
+#include <ostream>
+
+#include "platform/Clock.h"
+#include "platform/linux/FileTypedStore.h"
+#include "platform/linux/SingleInstanceLock.h"
+#include "server/ServerAddress.h"
+
+CliSession::CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes)
+    : dataFolder_(dataFolder),
+      user_(out, answerYes),
+      persistence_(dataFolder_, FileTypedStore::DefaultPath(), user_),
+      logs_(dataFolder_) {
+    Record.Prefs.PortableMode = dataFolder_.IsPortableMarkerPresent();
+}
+
+CliSession::~CliSession() = default;
+
+bool CliSession::Lock(std::ostream& err) {
+    lock_ = std::make_unique<SingleInstanceLock>(SingleInstanceLock::DefaultPath());
+    if (lock_->HeldByAnother()) {
+        err << "kestrovin-cli: Kestrovin is running; quit it (Exit in its tray menu) and try "
+               "again\n";
+        return false;
+    }
+    return true;  // a lock file that cannot be made is no reason to refuse
+}
+
+LoadResult CliSession::Load() {
+    return persistence_.LoadState(Record, Frequencies);
+}
+
+void CliSession::SaveAll() {
+    persistence_.SaveAll(Record, Frequencies);
+}
+
+RequestContext CliSession::Context() {
+    return RequestContext{Record,
+                          Frequencies,
+                          persistence_,
+                          logs_,
+                          user_,
+                          *this,
+                          SystemClock::Instance(),
+                          ServerAddress::FromEnvironment(),
+                          *this};
+}

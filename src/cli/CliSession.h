@@ -1,0 +1,52 @@
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+
+#include "cli/ConsoleUser.h"
+#include "counting/KeyFrequencyTable.h"
+#include "persistence/AppPersistence.h"
+#include "persistence/AppRecord.h"
+#include "persistence/DataFolder.h"
+#include "server/RequestContext.h"
+#include "shell/EndSkeldPort.h"
+#include "shell/Logs.h"
+#include "shell/TrayIconPort.h"
+
+class SingleInstanceLock;
+
+// What a server command of kestrovin-cli works with: the program's own record, files, logs
+// and server, the user on the terminal, and the single-instance lock, so that the tray
+// program and the command never work on the same files at once.
+class CliSession final : public TrayIconPort, public EndSkeldPort {
+public:
+    CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes);
+    ~CliSession() override;
+
+    // Takes the lock; false, with the reason on `err`, while the tray program runs.
+    bool Lock(std::ostream& err);
+    // The record as the program loads it at start (portable mode from the marker).
+    LoadResult Load();
+    void SaveAll();
+    RequestContext Context();
+    ConsoleUser& User() { return user_; }
+    const DataFolder& Folder() const { return dataFolder_; }
+
+    // No tray on a terminal.
+    void SetIcon(TrayIconId) override {}
+    void UpdateTooltip() override {}
+    void SetTooltipText(const std::string&) override {}
+    void RefreshIcon() override {}
+    // The end of every skeld: another may start.
+    void EndSkeld() override { Record.Account.SkeldInProgress = 0; }
+
+    AppRecord Record;
+    KeyFrequencyTable Frequencies;
+
+private:
+    DataFolder dataFolder_;
+    ConsoleUser user_;
+    AppPersistence persistence_;
+    Logs logs_;
+    std::unique_ptr<SingleInstanceLock> lock_;
+};

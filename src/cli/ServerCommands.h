@@ -1,0 +1,27 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+class DataFolder;
+
+// The command line of a server command.
+struct ServerCommandOptions {
+    std::string User;
+    std::string Password;
+    std::string Email;
+    std::string Computer;
+    bool Yes = false;  // answer the token-reset question with Yes
+};
+
+// "register": a new account with its first computer, stored as the program's account.
+int RunRegisterCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
+                       std::ostream& out, std::ostream& err);
+// "login": an existing account and one of its computers, stored as the program's account.
+int RunLoginCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
+                    std::ostream& out, std::ostream& err);
+// "skeld": sends the unsent counts now.
+int RunSkeldCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
+                    std::ostream& out, std::ostream& err);
+// "check-version": asks the server for the newest client version.
+int RunCheckVersionCommand(const DataFolder& dataFolder, std::ostream& out, std::ostream& err);
