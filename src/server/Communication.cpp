@@ -107,8 +107,8 @@ void Communication::SendSkeld() {
         const std::string message = "Wrong password for account " + account.UserName + "!";
         SkeldFailed(message, "SERVER - " + message);
     } else if (Is(reply, "500 AC UNKNOWN")) {
-        const std::string message = "Account " + account.UserName + " or profile " +
-                                    account.ComputerName + " not found!";
+        const std::string message =
+            "Account " + account.UserName + " or profile " + account.ComputerName + " not found!";
         SkeldFailed(message, "SERVER - " + message);
     } else if (Is(reply, "100 P OK")) {
         SkeldAccepted(reply);
@@ -259,9 +259,8 @@ void Communication::SendKeyboardImage(const std::string& xml) {
 
     if (Is(reply, "100 OK")) {
         const std::string name = ServerReply::WithoutEvery(reply, "100 OK ");
-        if (context_.User.AskYesNo(
-                "Key frequency image generated! Would you like to browse to it?",
-                UserPort::Icon::Information)) {
+        if (context_.User.AskYesNo("Key frequency image generated! Would you like to browse to it?",
+                                   UserPort::Icon::Information)) {
             context_.User.Open(context_.Server.WebPageUrl("/keyboard-images/" + PathSegment(name)));
         }
     } else if (Is(reply, "501 BAD PASSWORD")) {
@@ -312,8 +311,7 @@ void Communication::CheckVersion(bool silent) {
 
 // --- Account requests of the setup assistant ---------------------------------------------
 
-void Communication::FetchComputerList(SetupAssistantPort& assistant,
-                                      const std::string& accountName,
+void Communication::FetchComputerList(SetupAssistantPort& assistant, const std::string& accountName,
                                       const std::string& password) {
     transport_.ClearForm();
     transport_.AddFormField("action", "computer_list");
@@ -363,10 +361,8 @@ void Communication::FetchComputerList(SetupAssistantPort& assistant,
     }
 }
 
-void Communication::FetchAccountInfo(SetupAssistantPort& assistant,
-                                     const std::string& accountName,
-                                     const std::string& computerName,
-                                     const std::string& password) {
+void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::string& accountName,
+                                     const std::string& computerName, const std::string& password) {
     transport_.ClearForm();
     transport_.AddFormField("action", "accountinfo");
     transport_.AddFormField("username", accountName);
@@ -414,10 +410,9 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant,
     }
 }
 
-void Communication::RegisterAccount(SetupAssistantPort& assistant,
-                                    const std::string& accountName,
-                                    const std::string& computerName,
-                                    const std::string& password, const std::string& email) {
+void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::string& accountName,
+                                    const std::string& computerName, const std::string& password,
+                                    const std::string& email) {
     transport_.ClearForm();
     transport_.AddFormField("action", "register_account");
     transport_.AddFormField("username", accountName);

@@ -87,13 +87,14 @@ double ServerReply::LenientDecimal(std::string_view text) {
     const bool negative = TakeSign(text);
     // Decimal digits only: no "inf", "nan" or hexadecimal forms.
     const bool startsNumber =
-        !text.empty() && (IsDigit(text[0]) || (text[0] == '.' && text.size() > 1 && IsDigit(text[1])));
+        !text.empty() &&
+        (IsDigit(text[0]) || (text[0] == '.' && text.size() > 1 && IsDigit(text[1])));
     if (!startsNumber) {
         return 0;
     }
     double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                              std::chars_format::general);
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (error != std::errc()) {
         return 0;
     }

@@ -5,7 +5,7 @@
 
 // The controls of the setup assistant that the account requests report into.
 enum class AssistantControl : int {
-    Ok = 1,                    // "Login", "Register" or "Close"
+    Ok = 1,                     // "Login", "Register" or "Close"
     CheckComputerNames = 1008,  // "Check for Computer Names"
     ExitGoBack = 1136,          // "Exit" / "Go Back"
     ComputerList = 1174,        // drop-down list of the account's computer names

@@ -111,8 +111,8 @@ TEST_F(AccountRequestTest, ComputerListOutcomes) {
 }
 
 TEST_F(AccountRequestTest, AccountInfoOutcomes) {
-    const Lines acceptedCalls = {"status: ", "accepted", "disable 1136", "enable 1", "show 1",
-                                 "text 1: Close"};
+    const Lines acceptedCalls = {"status: ", "accepted", "disable 1136",
+                                 "enable 1", "show 1",   "text 1: Close"};
     const std::vector<Case> cases = {
         {"501 BAD PASSWORD",
          {"status: Wrong password for account bob!"},
@@ -234,10 +234,10 @@ TEST_F(AccountRequestTest, ASuccessWithoutItsFieldsIsNotTakenAsSuccess) {
         std::string Reply;
         bool Registration;
     };
-    for (const Malformed& m : {Malformed{"100 AC OK bob@example.org\t5000\t600\t12.5\t42\t3", false},
-                               Malformed{"100 AC OK a\tb\tc\td\te\tf\tg\th", false},
-                               Malformed{"100 OK 17 abc 123", true},
-                               Malformed{"100 OK 17", true}}) {
+    for (const Malformed& m :
+         {Malformed{"100 AC OK bob@example.org\t5000\t600\t12.5\t42\t3", false},
+          Malformed{"100 AC OK a\tb\tc\td\te\tf\tg\th", false},
+          Malformed{"100 OK 17 abc 123", true}, Malformed{"100 OK 17", true}}) {
         SCOPED_TRACE(m.Reply);
         user = RecordingUser();
         assistant = RecordingAssistant();

@@ -37,15 +37,21 @@ struct Row {
 
 TEST_F(MaintenanceTest, TokenResetReportsEveryReplyAndKeepsTheAccountOnFailure) {
     const std::vector<Row> rows = {
-        {"500 AC UNKNOWN", {AccountDoesNotExist()}, {AccountDoesNotExist()},
+        {"500 AC UNKNOWN",
+         {AccountDoesNotExist()},
+         {AccountDoesNotExist()},
          "SERVER - Unknown account"},
         {"500 RT ERROR",
          {"Request failed due a server error, please try again later."},
          {"Request failed due a server error, please try again later."},
          "SERVER - Unknown error"},
-        {"501 BAD PASSWORD", {"Wrong password for account alice!"},
-         {"Wrong password for account alice!"}, "SERVER - Wrong password"},
-        {"200 MSG Not now", {"Server message: Not now"}, {"Server message: Not now"},
+        {"501 BAD PASSWORD",
+         {"Wrong password for account alice!"},
+         {"Wrong password for account alice!"},
+         "SERVER - Wrong password"},
+        {"200 MSG Not now",
+         {"Server message: Not now"},
+         {"Server message: Not now"},
          "SERVER - Server message: Not now"},
         {"100 0K", {kUnknown}, {}, "SERVER - Unknown response: 100 0K"},
     };
@@ -100,14 +106,18 @@ TEST_F(MaintenanceTest, TokenResetStoresTheTokenAndEmptiesTheCountersAfterTheMes
 
 TEST_F(MaintenanceTest, PasswordResetReportsEveryReplyAndKeepsThePasswordOnFailure) {
     const std::vector<Row> rows = {
-        {"500 AC UNKNOWN", {AccountDoesNotExist()}, {AccountDoesNotExist()},
+        {"500 AC UNKNOWN",
+         {AccountDoesNotExist()},
+         {AccountDoesNotExist()},
          "SERVER - Account unknown"},
         {"500 RP ERROR",
          {"Request failed due a server error, please try again later"},
          {"Request failed due a server error, please try again later"},
          "SERVER - Unknown error"},
-        {"200 MSG Wait 200 MSG a bit", {"Server message: Wait a bit"},
-         {"Server message: Wait a bit"}, "SERVER - Server message: Wait a bit"},
+        {"200 MSG Wait 200 MSG a bit",
+         {"Server message: Wait a bit"},
+         {"Server message: Wait a bit"},
+         "SERVER - Server message: Wait a bit"},
         {"501 BAD PASSWORD", {kUnknown}, {}, "SERVER - Unknown response: 501 BAD PASSWORD"},
     };
     for (const Row& row : rows) {
@@ -158,15 +168,15 @@ TEST_F(MaintenanceTest, KeyboardImageOffersTheImageAndReportsOnlyWhatItKnows) {
 
     Communication(Context()).SendKeyboardImage("<keys><key code=\"65\" count=\"3\"/></keys>");
 
-    EXPECT_EQ(Posted()[0],
-              (PostedFieldList{{"action", "keyboard_image"},
-                               {"userid", "42"},
-                               {"password", "secret"},
-                               {"computer", "desk"},
-                               {"xml", "<keys><key code=\"65\" count=\"3\"/></keys>"},
-                               {"client_version", "1.7.1"}}));
-    EXPECT_EQ(user.questions, std::vector<std::string>{
-                                  "Key frequency image generated! Would you like to browse to it?"});
+    EXPECT_EQ(Posted()[0], (PostedFieldList{{"action", "keyboard_image"},
+                                            {"userid", "42"},
+                                            {"password", "secret"},
+                                            {"computer", "desk"},
+                                            {"xml", "<keys><key code=\"65\" count=\"3\"/></keys>"},
+                                            {"client_version", "1.7.1"}}));
+    EXPECT_EQ(
+        user.questions,
+        std::vector<std::string>{"Key frequency image generated! Would you like to browse to it?"});
     EXPECT_EQ(user.questionIcons, std::vector<UserPort::Icon>{UserPort::Icon::Information});
     // The name stays one segment of the address.
     EXPECT_EQ(user.opened,
@@ -183,8 +193,8 @@ TEST_F(MaintenanceTest, KeyboardImageOffersTheImageAndReportsOnlyWhatItKnows) {
     user = RecordingUser();
     user.answers = {true};
     Communication(Context()).SendKeyboardImage("<keys/>");
-    EXPECT_EQ(user.opened, std::vector<std::string>{Address().WebPageUrl(
-                               "/keyboard-images/..%2F..%2Fadmin%3Fx%3D1")});
+    EXPECT_EQ(user.opened, std::vector<std::string>{
+                               Address().WebPageUrl("/keyboard-images/..%2F..%2Fadmin%3Fx%3D1")});
 }
 
 TEST_F(MaintenanceTest, KeyboardImageFailures) {
@@ -267,9 +277,9 @@ TEST_F(MaintenanceTest, InteractiveVersionCheck) {
             EXPECT_TRUE(user.balloons.empty());
         }
     }
-    EXPECT_EQ(Posted()[0], (PostedFieldList{{"action", "check_version"},
-                                            {"os", "windows"},
-                                            {"client_version", "1.7.1"}}));
+    EXPECT_EQ(Posted()[0],
+              (PostedFieldList{
+                  {"action", "check_version"}, {"os", "windows"}, {"client_version", "1.7.1"}}));
     const auto lines = DebugLines();
     EXPECT_EQ(lines.size(), 14u);
     for (const std::string& line : lines) {

@@ -29,8 +29,8 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
-        statsServer = std::make_unique<StatsServer>(database, hasher, serverClock, mail,
-                                                    ServerSettings{});
+        statsServer =
+            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
         ASSERT_TRUE(statsServer->Start("127.0.0.1", 0, error)) << error;
     }
     void TearDown() override { statsServer.reset(); }

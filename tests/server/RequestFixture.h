@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -133,15 +133,16 @@ protected:
     Canned defaultReply{"", 200};
     std::map<std::string, Canned> replies;
     std::function<void()> whileAnswering;
-    RecordingHttpServer server{[this](const httplib::Request& request, httplib::Response& response) {
-        const std::string action = PostedValue(PostedFields(request.body), "action");
-        std::scoped_lock lock(mutex);
-        const auto found = replies.find(action);
-        const Canned& canned = found != replies.end() ? found->second : defaultReply;
-        if (whileAnswering) {
-            whileAnswering();
-        }
-        response.status = canned.Status;
-        response.set_content(canned.Body, "text/plain");
-    }};
+    RecordingHttpServer server{
+        [this](const httplib::Request& request, httplib::Response& response) {
+            const std::string action = PostedValue(PostedFields(request.body), "action");
+            std::scoped_lock lock(mutex);
+            const auto found = replies.find(action);
+            const Canned& canned = found != replies.end() ? found->second : defaultReply;
+            if (whileAnswering) {
+                whileAnswering();
+            }
+            response.status = canned.Status;
+            response.set_content(canned.Body, "text/plain");
+        }};
 };

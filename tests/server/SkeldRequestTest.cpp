@@ -116,8 +116,8 @@ TEST_F(SkeldTest, TheSuccessBalloonFollowsUseBalloonsWhateverShowNoPopupsSays) {
     AnswerAll("100 P OK 1\t1\t1\t1\tt");
     for (const auto& [useBalloons, noPopups, shown] :
          {std::tuple{1, 0, true}, {1, 1, true}, {0, 0, false}, {0, 1, false}}) {
-        SCOPED_TRACE(testing::Message() << "UseBalloons " << useBalloons << " ShowNoPopups "
-                                        << noPopups);
+        SCOPED_TRACE(testing::Message()
+                     << "UseBalloons " << useBalloons << " ShowNoPopups " << noPopups);
         record.Prefs.UseBalloons = useBalloons;
         record.Prefs.ShowNoPopups = noPopups;
         user.balloons.clear();
@@ -176,15 +176,14 @@ constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, SkeldSuccessTest,
-    testing::Values(
-        SuccessCase{"100 P OK  12abc\t-7\t+3x\t1.5e2miles\ttok\r\n", true, 12, -7, 3, 150.0,
-                    "tok\r\n"},
-        SuccessCase{"100 P OK x\t\t.\t-.5\t", true, 0, 0, 0, -0.5, ""},
-        SuccessCase{"100 P OK 99999999999\t-99999999999\t1\tnan\t100 P OK t", true, kMax, kMin,
-                    1, 0.0, "t"},
-        SuccessCase{"100 P OK 1\t2\t3\t4", false, 1000, 100, 7, 1.5, "tok-1"},
-        SuccessCase{"100 P OK 1\t2\t3\t4\ttok\t", false, 1000, 100, 7, 1.5, "tok-1"},
-        SuccessCase{"100 P OK", false, 1000, 100, 7, 1.5, "tok-1"}));
+    testing::Values(SuccessCase{"100 P OK  12abc\t-7\t+3x\t1.5e2miles\ttok\r\n", true, 12, -7, 3,
+                                150.0, "tok\r\n"},
+                    SuccessCase{"100 P OK x\t\t.\t-.5\t", true, 0, 0, 0, -0.5, ""},
+                    SuccessCase{"100 P OK 99999999999\t-99999999999\t1\tnan\t100 P OK t", true,
+                                kMax, kMin, 1, 0.0, "t"},
+                    SuccessCase{"100 P OK 1\t2\t3\t4", false, 1000, 100, 7, 1.5, "tok-1"},
+                    SuccessCase{"100 P OK 1\t2\t3\t4\ttok\t", false, 1000, 100, 7, 1.5, "tok-1"},
+                    SuccessCase{"100 P OK", false, 1000, 100, 7, 1.5, "tok-1"}));
 
 // Every failure: its message unless ShowNoPopups is set, its debug-log line, and the skeld
 // ends with the account as it was.
@@ -240,7 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
                         "SERVER - Activity throttle breached"},
             FailureCase{"", 200, kUnknown, "SERVER - Unknown response: "},
             FailureCase{"100 P  OK", 200, kUnknown, "SERVER - Unknown response: 100 P  OK"},
-            FailureCase{"100 P OK 1\t2\t3\t4\tt", 500, kUnknown, "SERVER - Unknown response: error"}),
+            FailureCase{"100 P OK 1\t2\t3\t4\tt", 500, kUnknown,
+                        "SERVER - Unknown response: error"}),
         testing::Bool()));
 
 TEST_F(SkeldTest, AConnectionFailureShowsTheTransportBalloonAndTheUnknownReply) {
@@ -258,8 +258,8 @@ TEST_F(SkeldTest, AConnectionFailureShowsTheTransportBalloonAndTheUnknownReply) 
         if (!noPopups) {
             EXPECT_EQ(user.balloons[0].Title, "Connection Error");
         }
-        EXPECT_EQ(user.messages, noPopups ? std::vector<std::string>{}
-                                          : std::vector<std::string>{kUnknown});
+        EXPECT_EQ(user.messages,
+                  noPopups ? std::vector<std::string>{} : std::vector<std::string>{kUnknown});
         EXPECT_EQ(DebugLines().back(), "SERVER - Unknown response: error");
     }
     EXPECT_EQ(skeldEnd.calls, 2);

@@ -25,7 +25,9 @@ public:
     void SetControlText(AssistantControl control, const std::string& text) override {
         calls.push_back("text " + Id(control) + ": " + text);
     }
-    void FocusControl(AssistantControl control) override { calls.push_back("focus " + Id(control)); }
+    void FocusControl(AssistantControl control) override {
+        calls.push_back("focus " + Id(control));
+    }
     void SetComputerList(const std::vector<std::string>& names) override {
         std::string line = "list: ";
         for (std::size_t i = 0; i < names.size(); ++i) {
