@@ -4,10 +4,15 @@
 #include <tuple>
 
 #include "counting/AccountState.h"
+#include "persistence/QuickCrypt.h"
+#include "support/FixedClock.h"
 
 // An account as a signed-in user would have it, with texts that a careless encoding would
-// break: UTF-8, a zero byte, bytes above 0x7F, a password longer than one prefix byte.
+// break: UTF-8, a zero byte, bytes above 0x7F, a password longer than one prefix byte. Its
+// enciphered counters are made at a fixed second, so every call gives the same record.
 inline AccountState RealisticAccount() {
+    static const FixedClock fixedSecond;
+    CQuickCrypt::UseClock(&fixedSecond);
     AccountState account = AccountState::StartValues();
     account.UserName = "J\xC3\xB6rg \xC3\x85ngstr\xC3\xB6m";
     account.ComputerName = "workstation-07";
@@ -18,6 +23,7 @@ inline AccountState RealisticAccount() {
     account.AddUnsentClicks(678);
     account.UnsentMetres = 1234.5678;
     account.TotalKeys = 987654;
+    CQuickCrypt::UseClock(nullptr);
     return account;
 }
 
