@@ -1,0 +1,157 @@
+// kestrovin-cli's server commands as a user runs them: the real program against the real
+// reference statistics server on a free loopback port, with a home of their own.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "AccountDatabase.h"
+#include "MailOutbox.h"
+#include "PasswordHasher.h"
+#include "StatsServer.h"
+#include "counting/KeyFrequencyTable.h"
+#include "persistence/AppPersistence.h"
+#include "persistence/AppRecord.h"
+#include "platform/linux/FileTypedStore.h"
+#include "platform/linux/SingleInstanceLock.h"
+#include "support/FixedClock.h"
+#include "support/RecordingUser.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+class DroppedMail final : public MailOutbox {
+public:
+    void Send(const std::string&, const std::string&, const std::string&) override {}
+};
+
+struct CliRun {
+    int Status;
+    std::string Output;  // standard output and error together
+};
+
+class ServerCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
+        server =
+            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
+        ASSERT_TRUE(server->Start("127.0.0.1", 0, error)) << error;
+        ::mkdir((temp / "runtime").c_str(), 0700);
+        // The command runs as a separate program; the test reads its files with the same
+        // variables set here.
+        environment.Set("HOME", temp.Path().string());
+        environment.Set("XDG_CONFIG_HOME", (temp / "config").string());
+        environment.Set("XDG_DATA_HOME", (temp / "data").string());
+        environment.Set("XDG_RUNTIME_DIR", (temp / "runtime").string());
+        environment.Set("KESTROVIN_SERVER", "127.0.0.1:" + std::to_string(server->Port()));
+    }
+    void TearDown() override { server.reset(); }
+
+    static CliRun Cli(const std::string& arguments) {
+        const std::string command = std::string(KESTROVIN_CLI) + " " + arguments + " 2>&1";
+        CliRun run{-1, {}};
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            return run;
+        }
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+            run.Output += buffer;
+        }
+        const int status = ::pclose(pipe);
+        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+
+    // Counts waiting to be sent, as the tray program would have saved them.
+    void Count(std::int32_t keys, std::int32_t clicks) {
+        RecordingUser user;
+        AppPersistence persistence(DataFolder({}, temp / "data"), FileTypedStore::DefaultPath(),
+                                   user);
+        AppRecord record;
+        KeyFrequencyTable tally;
+        ASSERT_EQ(persistence.LoadState(record, tally), LoadResult::Loaded);
+        record.Account.AddUnsentKeys(keys);
+        record.Account.AddUnsentClicks(clicks);
+        persistence.SaveAll(record, tally);
+    }
+
+    std::string StatsPage(int userId) {
+        httplib::Client client("127.0.0.1", server->Port());
+        const auto result = client.Get("/stats/users/" + std::to_string(userId) + "/");
+        return result ? result->body : std::string();
+    }
+
+    TempFolder temp;
+    ScopedEnvironment environment;
+    FixedClock serverClock;
+    DroppedMail mail;
+    PasswordHasher hasher{1000};
+    AccountDatabase database;
+    std::unique_ptr<StatsServer> server;
+};
+
+TEST_F(ServerCommandsTest, RegisterThenSkeldAddsToTheServersTotals) {
+    const CliRun registered = Cli(
+        "register --user dora --password 'open sesame' --email dora@example.org --computer den");
+    ASSERT_EQ(registered.Status, 0) << registered.Output;
+    EXPECT_NE(registered.Output.find("Account dora on computer den is set up (user id 1)."),
+              std::string::npos)
+        << registered.Output;
+    EXPECT_EQ(Cli("status").Status, 0);
+
+    EXPECT_EQ(Cli("skeld").Output,
+              "Nothing to send: no keys or clicks counted since the last skeld.\n");
+
+    Count(1234, 56);
+    const CliRun first = Cli("skeld");
+    ASSERT_EQ(first.Status, 0) << first.Output;
+    EXPECT_NE(first.Output.find("Skelded 1,234 keys and 56 clicks."), std::string::npos)
+        << first.Output;
+    Count(766, 4);
+    ASSERT_EQ(Cli("skeld").Status, 0);
+
+    const std::string page = StatsPage(1);
+    EXPECT_NE(page.find("2,000"), std::string::npos) << page;
+    const CliRun status = Cli("status");
+    EXPECT_NE(status.Output.find("Unsent keys:     0\n"), std::string::npos) << status.Output;
+    EXPECT_NE(status.Output.find("Total keys:      2,000\n"), std::string::npos) << status.Output;
+}
+
+TEST_F(ServerCommandsTest, LoginNeedsAComputerOfTheAccount) {
+    ASSERT_EQ(
+        Cli("register --user erik --password pw --email erik@example.org --computer desk").Status,
+        0);
+    const CliRun wrongComputer = Cli("login --user erik --password pw --computer attic");
+    EXPECT_EQ(wrongComputer.Status, 1);
+    EXPECT_NE(wrongComputer.Output.find("has no computer named attic; its computers are: desk"),
+              std::string::npos)
+        << wrongComputer.Output;
+    const CliRun wrongPassword = Cli("login --user erik --password nope --computer desk");
+    EXPECT_EQ(wrongPassword.Status, 1);
+    EXPECT_NE(wrongPassword.Output.find("Wrong password for account erik!"), std::string::npos)
+        << wrongPassword.Output;
+    EXPECT_EQ(Cli("login --user erik --password pw --computer desk").Status, 0);
+    EXPECT_EQ(Cli("check-version").Output, "You already have the latest version of Kestrovin!\n");
+}
+
+TEST_F(ServerCommandsTest, RefusesWhileTheTrayProgramRuns) {
+    SingleInstanceLock trayProgram(SingleInstanceLock::DefaultPath());
+    ASSERT_TRUE(trayProgram.Held());
+    for (const char* command :
+         {"skeld", "check-version", "login --user a --password b --computer c"}) {
+        const CliRun run = Cli(command);
+        EXPECT_EQ(run.Status, 1) << command;
+        EXPECT_NE(run.Output.find("Kestrovin is running"), std::string::npos) << run.Output;
+    }
+    EXPECT_EQ(Cli("register --user a --password b").Status, 2);  // missing options
+}
+
+}  // namespace
