@@ -119,6 +119,9 @@ void CMainFrame::OnInputReadable() {
 
 void CMainFrame::StartTimers() {
     for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
+        if (plan.Id == MainTimer::TemplateOutput) {
+            continue;  // the template output is not part of the program yet
+        }
         auto timer = std::make_unique<QTimer>();
         timer->setInterval(plan.PeriodMs);
         timer->setTimerType(Qt::CoarseTimer);
