@@ -133,7 +133,8 @@ protected:
                       << ReadFile(folder_ / "kestrovin.out") << "Debug.log:\n"
                       << ReadFile(DataFile("Debug.log"));
         }
-        // Newest first; the X server goes last, with the fixture.
+        // The programs before the servers they talk to; the X server goes last, with the
+        // fixture.
         counters_.clear();
         trayer_.reset();
         server_.reset();
