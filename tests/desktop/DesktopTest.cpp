@@ -114,8 +114,11 @@ protected:
             std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype",
                                      "request", "--height", "24"},
             environment_, folder_ / "trayer.out");
-        ASSERT_TRUE(PollUntil([&] { return !Xdotool({"search", "--class", "trayer"}).empty(); },
-                              10s))
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                return !Xdotool({"search", "--class", "trayer"}).empty();
+            },
+            10s))
             << "trayer did not come up (scripts/install-deps installs it): "
             << ReadFile(folder_ / "trayer.out");
 
@@ -150,7 +153,7 @@ protected:
             if (name == "HOME" || name.starts_with("XDG_") || name == "DISPLAY" ||
                 name == "WAYLAND_DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS" ||
                 name == "SESSION_MANAGER" || name.starts_with("QT_") ||
-                name == "KESTROVIN_SERVER") {
+                name == "KESTROVIN_SERVER" || name == "LSAN_OPTIONS") {
                 continue;
             }
             result.push_back(variable);
@@ -168,6 +171,8 @@ protected:
         // Without a session bus Qt docks the icon in the XEmbed tray, the one trayer offers.
         result.push_back("QT_QPA_PLATFORM=xcb");
         result.push_back("KESTROVIN_SERVER=" + serverAddress);
+        // For sanitizer builds: the leaks of system libraries are not ours to report.
+        result.push_back("LSAN_OPTIONS=suppressions=" KESTROVIN_LSAN_SUPPRESSIONS);
         return result;
     }
 
@@ -220,8 +225,8 @@ protected:
     // start is the last thing it sets up: its handler for the session's end (SIGTERM). From
     // then on typing counts and SIGTERM saves. The icon's window, or "" when there is none.
     std::string StartCounter() {
-        counters_.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{KESTROVIN},
-                                                           environment_, folder_ / "kestrovin.out"));
+        counters_.push_back(std::make_unique<ChildProcess>(
+            std::vector<std::string>{KESTROVIN}, environment_, folder_ / "kestrovin.out"));
         const pid_t pid = counters_.back()->Pid();
         std::string icon;
         PollUntil(
@@ -295,7 +300,8 @@ protected:
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::filesystem::path file = folder / (std::string(test->name()) + ".png");
         if (RunToEnd({"import", "-display", xvfb_.Name(), "-window", "root", file.string()},
-                     ParentEnvironment()).Status == 0) {
+                     ParentEnvironment())
+                .Status == 0) {
             std::cerr << "Screenshot: " << file.string() << '\n';
         }
     }
@@ -419,8 +425,8 @@ TEST_F(DesktopTest, SkeldNowFromTheTrayMenuSendsTheCounts) {
 
     // The default item, "Skeld Now", comes first, at the menu's top.
     const Geometry menuAt = GeometryOf(menu);
-    Xdotool({"mousemove", std::to_string(menuAt.X + menuAt.Width / 2),
-             std::to_string(menuAt.Y + 10)});
+    Xdotool(
+        {"mousemove", std::to_string(menuAt.X + menuAt.Width / 2), std::to_string(menuAt.Y + 10)});
     Xdotool({"click", "1"});
     EXPECT_TRUE(ServerKeysReach(11));
     const Account account = ServerAccount();
