@@ -1,0 +1,438 @@
+// The desktop program end to end: its own X server, a tray panel, the reference statistics
+// server and synthetic keystrokes and clicks, all started, and ended by process id, per test.
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AccountDatabase.h"
+#include "counting/KeyFrequencyTable.h"
+#include "desktop/ChildProcess.h"
+#include "platform/linux/FileTypedStore.h"
+#include "support/TempFolder.h"
+#include "support/XvfbServer.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kUser = "deskuser";
+constexpr const char* kPassword = "desk-pass-1";
+// The program refuses a skeld sooner than this after its start (seconds, plus one for its
+// whole-second clock).
+constexpr auto kSkeldAllowedAfterStart = 21s;
+
+// Asks again every 100 ms until `condition` holds or `limit` has passed.
+bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return true;
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The value after "Label:" in kestrovin-cli status output, or "" when the line is missing.
+std::string StatusValue(const std::string& status, const std::string& label) {
+    std::istringstream lines(status);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.starts_with(label + ":")) {
+            const std::size_t start = line.find_first_not_of(' ', label.size() + 1);
+            return start == std::string::npos ? "" : line.substr(start);
+        }
+    }
+    return "";
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+class DesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(xvfb_.Name().empty()) << xvfb_.Problem();
+        for (const char* name : {"home", "config", "data", "runtime"}) {
+            std::filesystem::create_directory(folder_ / name);
+        }
+        // Qt and the single-instance lock insist on a private runtime folder.
+        ASSERT_EQ(::chmod((folder_ / "runtime").c_str(), 0700), 0);
+
+        server_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{KESTROVIN_STATS_SERVER, "--port", "0", "--db",
+                                     (folder_ / "stats.sqlite").string()},
+            ParentEnvironment(), folder_ / "server.out");
+        const std::string prefix = "Listening on ";
+        std::string address;
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                const std::string line = ReadFile(folder_ / "server.out");
+                const std::size_t at = line.find(prefix);
+                const std::size_t end = line.find('\n', at);
+                if (at == std::string::npos || end == std::string::npos) {
+                    return false;
+                }
+                address = line.substr(at + prefix.size(), end - at - prefix.size());
+                return true;
+            },
+            10s))
+            << "the statistics server did not start: " << ReadFile(folder_ / "server.out");
+        environment_ = ChildEnvironment(address);
+
+        trayer_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                     "request", "--height", "24"},
+            environment_, folder_ / "trayer.out");
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                return !Xdotool({"search", "--class", "trayer"}).empty();
+            },
+            10s))
+            << "trayer did not come up (scripts/install-deps installs it): "
+            << ReadFile(folder_ / "trayer.out");
+
+        const ProgramResult registered =
+            RunToEnd({KESTROVIN_CLI, "register", "--user", kUser, "--password", kPassword,
+                      "--email", "desk@example.com", "--computer", "desk"},
+                     environment_);
+        ASSERT_EQ(registered.Status, 0) << registered.Output;
+    }
+
+    void TearDown() override {
+        if (HasFailure()) {
+            SaveScreenshot();
+            std::cerr << "kestrovin's output:\n"
+                      << ReadFile(folder_ / "kestrovin.out") << "Debug.log:\n"
+                      << ReadFile(DataFile("Debug.log"));
+        }
+        // The programs before the servers they talk to; the X server goes last, with the
+        // fixture.
+        counters_.clear();
+        trayer_.reset();
+        server_.reset();
+    }
+
+    // The test's environment without anything that would lead the children to the real
+    // desktop, the real home or a real statistics server.
+    static std::vector<std::string> ParentEnvironment() {
+        std::vector<std::string> result;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string variable = *entry;
+            const std::string name = variable.substr(0, variable.find('='));
+            if (name == "HOME" || name.starts_with("XDG_") || name == "DISPLAY" ||
+                name == "WAYLAND_DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS" ||
+                name == "SESSION_MANAGER" || name.starts_with("QT_") ||
+                name == "KESTROVIN_SERVER" || name == "LSAN_OPTIONS") {
+                continue;
+            }
+            result.push_back(variable);
+        }
+        return result;
+    }
+
+    std::vector<std::string> ChildEnvironment(const std::string& serverAddress) const {
+        std::vector<std::string> result = ParentEnvironment();
+        result.push_back("HOME=" + (folder_ / "home").string());
+        result.push_back("XDG_CONFIG_HOME=" + (folder_ / "config").string());
+        result.push_back("XDG_DATA_HOME=" + (folder_ / "data").string());
+        result.push_back("XDG_RUNTIME_DIR=" + (folder_ / "runtime").string());
+        result.push_back("DISPLAY=" + xvfb_.Name());
+        // Without a session bus Qt docks the icon in the XEmbed tray, the one trayer offers.
+        result.push_back("QT_QPA_PLATFORM=xcb");
+        result.push_back("KESTROVIN_SERVER=" + serverAddress);
+        // For sanitizer builds: the leaks of system libraries are not ours to report.
+        result.push_back("LSAN_OPTIONS=suppressions=" KESTROVIN_LSAN_SUPPRESSIONS);
+        return result;
+    }
+
+    std::filesystem::path DataFile(const std::string& name) const {
+        return folder_ / "data" / "Kestrovin" / name;
+    }
+
+    // xdotool's output; an empty text when it failed or found nothing.
+    std::string Xdotool(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), "xdotool");
+        const ProgramResult result = RunToEnd(arguments, environment_);
+        return result.Status == 0 ? result.Output : "";
+    }
+
+    // The first visible window of the process, or "" when it has none.
+    std::string VisibleWindowOf(pid_t pid) const {
+        const std::vector<std::string> windows =
+            Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
+        return windows.empty() ? "" : windows.front();
+    }
+
+    struct Geometry {
+        int X = 0, Y = 0, Width = 0, Height = 0;
+    };
+    Geometry GeometryOf(const std::string& window) const {
+        Geometry result;
+        std::istringstream shell(Xdotool({"getwindowgeometry", "--shell", window}));
+        for (std::string line; std::getline(shell, line);) {
+            const std::size_t equals = line.find('=');
+            if (equals == std::string::npos) {
+                continue;
+            }
+            const std::string name = line.substr(0, equals);
+            const int value = std::atoi(line.c_str() + equals + 1);
+            if (name == "X") {
+                result.X = value;
+            } else if (name == "Y") {
+                result.Y = value;
+            } else if (name == "WIDTH") {
+                result.Width = value;
+            } else if (name == "HEIGHT") {
+                result.Height = value;
+            }
+        }
+        return result;
+    }
+
+    // Starts kestrovin and waits until its icon sits in the tray and its start is complete.
+    // The icon may dock before the program listens to the keyboard, so the sign of a finished
+    // start is the last thing it sets up: its handler for the session's end (SIGTERM). From
+    // then on typing counts and SIGTERM saves. The icon's window, or "" when there is none.
+    std::string StartCounter() {
+        counters_.push_back(std::make_unique<ChildProcess>(
+            std::vector<std::string>{KESTROVIN}, environment_, folder_ / "kestrovin.out"));
+        const pid_t pid = counters_.back()->Pid();
+        std::string icon;
+        PollUntil(
+            [&] {
+                icon = VisibleWindowOf(pid);
+                return !icon.empty() && CatchesSigterm(pid);
+            },
+            30s);
+        counterStarted_ = Clock::now();
+        return icon;
+    }
+
+    static bool CatchesSigterm(pid_t pid) {
+        std::istringstream status(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("SigCgt:")) {
+                const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+                return (caught >> (SIGTERM - 1) & 1) != 0;
+            }
+        }
+        return false;
+    }
+
+    // Ends the newest kestrovin as the session's end would; true when it ended by itself, with
+    // status 0, on SIGTERM.
+    bool StopCounter() {
+        ChildProcess& counter = *counters_.back();
+        return counter.Stop(20s) && counter.ExitStatus() == 0;
+    }
+
+    void WaitUntilSkeldAllowed() const {
+        std::this_thread::sleep_until(counterStarted_ + kSkeldAllowedAfterStart);
+    }
+
+    void Type(const std::string& text) const { Xdotool({"type", "--delay", "20", text}); }
+    // A left click on the empty screen, away from the tray and any window.
+    void ClickOnDesktop() const { Xdotool({"mousemove", "300", "500", "click", "1"}); }
+
+    std::string Status() const {
+        const ProgramResult status = RunToEnd({KESTROVIN_CLI, "status"}, environment_);
+        EXPECT_EQ(status.Status, 0) << status.Output;
+        return status.Output;
+    }
+
+    // The account's lifetime totals as the statistics server keeps them.
+    Account ServerAccount() const {
+        AccountDatabase database;
+        std::string error;
+        if (!database.Open(folder_ / "stats.sqlite", error)) {
+            ADD_FAILURE() << error;
+            return {};
+        }
+        return database.FindAccountByName(kUser).value;
+    }
+
+    bool ServerKeysReach(std::int64_t keys) const {
+        return PollUntil([&] { return ServerAccount().totalKeys >= keys; }, 20s);
+    }
+
+    // Settings the program reads at its start, written as the typed store keeps them.
+    void SetPreference(const std::string& name, std::int32_t value) const {
+        FileTypedStore store(folder_ / "config" / "Kestrovin" / "registry.conf");
+        store.WriteInt("Software\\Kestrovin\\Preferences", name, value);
+        ASSERT_TRUE(store.Flush());
+    }
+
+    void SaveScreenshot() const {
+        const std::filesystem::path folder = KESTROVIN_SCREENSHOT_FOLDER;
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::filesystem::path file = folder / (std::string(test->name()) + ".png");
+        if (RunToEnd({"import", "-display", xvfb_.Name(), "-window", "root", file.string()},
+                     ParentEnvironment())
+                .Status == 0) {
+            std::cerr << "Screenshot: " << file.string() << '\n';
+        }
+    }
+
+    // Declared first, so it is the last to go.
+    XvfbServer xvfb_;
+    TempFolder folder_;
+    std::vector<std::string> environment_;
+    std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> trayer_;
+    std::vector<std::unique_ptr<ChildProcess>> counters_;
+    Clock::time_point counterStarted_;
+};
+
+TEST_F(DesktopTest, TheIconAppearsInTheTray) {
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    // Docked in trayer's panel at the top of the screen, not a window of its own.
+    const Geometry where = GeometryOf(icon);
+    EXPECT_GT(where.Width, 0);
+    EXPECT_LE(where.Y + where.Height, 24);
+    EXPECT_TRUE(StopCounter());
+}
+
+TEST_F(DesktopTest, CountsAreSavedOnSigtermAndLoadedAgainAtTheNextStart) {
+    ASSERT_FALSE(StartCounter().empty()) << "no tray icon";
+    Type("hello world");
+    ClickOnDesktop();
+    ASSERT_TRUE(StopCounter());
+
+    std::string status = Status();
+    EXPECT_EQ(StatusValue(status, "Unsent keys"), "11") << status;
+    EXPECT_EQ(StatusValue(status, "Unsent clicks"), "1") << status;
+    KeyFrequencyTable frequencies;
+    ASSERT_TRUE(frequencies.Load(DataFile("keyfreq.bin")));
+    EXPECT_EQ(frequencies.Entries().at('L'), 3);
+    EXPECT_EQ(frequencies.Entries().at(' '), 1);
+
+    ASSERT_FALSE(StartCounter().empty()) << "no tray icon after the restart";
+    Type("lab");
+    ClickOnDesktop();
+    ClickOnDesktop();
+    ASSERT_TRUE(StopCounter());
+
+    status = Status();
+    EXPECT_EQ(StatusValue(status, "Unsent keys"), "14") << status;
+    EXPECT_EQ(StatusValue(status, "Unsent clicks"), "3") << status;
+    frequencies.Clear();
+    ASSERT_TRUE(frequencies.Load(DataFile("keyfreq.bin")));
+    EXPECT_EQ(frequencies.Entries().at('L'), 4);
+    EXPECT_EQ(frequencies.Entries().at('B'), 1);
+}
+
+TEST_F(DesktopTest, SkeldEveryKeysSendsWhenTheLastOfThemIsReleased) {
+    SetPreference("SkeldEvery", 250);
+    ASSERT_FALSE(StartCounter().empty()) << "no tray icon";
+    Type(std::string(249, 'k'));
+    WaitUntilSkeldAllowed();
+    EXPECT_EQ(ServerAccount().totalKeys, 0) << "sent before the 250th key";
+
+    Type("k");
+    EXPECT_TRUE(ServerKeysReach(250));
+    EXPECT_EQ(ServerAccount().totalKeys, 250);
+    ASSERT_TRUE(StopCounter());
+    const std::string status = Status();
+    EXPECT_EQ(StatusValue(status, "Unsent keys"), "0") << status;
+    EXPECT_EQ(StatusValue(status, "Total keys"), "250") << status;
+}
+
+// The refused instance shows "Kestrovin is already running." in a message box and ends once
+// it is dismissed, without a tray icon or counting of its own; the first keeps counting.
+TEST_F(DesktopTest, ASecondInstanceIsRefusedAndTheFirstKeepsCounting) {
+    ASSERT_FALSE(StartCounter().empty()) << "no tray icon";
+    ChildProcess second({KESTROVIN}, environment_, folder_ / "second.out");
+    std::string box;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            box = VisibleWindowOf(second.Pid());
+            return !box.empty();
+        },
+        30s))
+        << "the second instance showed no message";
+    EXPECT_EQ(Xdotool({"getwindowname", box}), "Kestrovin\n");
+    EXPECT_GT(GeometryOf(box).Y, 24) << "a message box, not a tray icon";
+    Xdotool({"windowfocus", "--sync", box});
+    Xdotool({"key", "Return"});
+    ASSERT_TRUE(second.WaitForExit(10s)) << "the second instance kept running";
+    EXPECT_EQ(second.ExitStatus(), 0);
+
+    Type("abc");
+    ASSERT_TRUE(StopCounter());
+    const std::string status = Status();
+    // The Return that dismissed the message counts too: the first counts every key.
+    EXPECT_EQ(StatusValue(status, "Unsent keys"), "4") << status;
+}
+
+TEST_F(DesktopTest, SkeldNowFromTheTrayMenuSendsTheCounts) {
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    Type("hello world");
+    WaitUntilSkeldAllowed();
+
+    const Geometry iconAt = GeometryOf(icon);
+    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
+             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
+    std::string menu;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            for (const std::string& window : Words(Xdotool(
+                     {"search", "--onlyvisible", "--pid", std::to_string(counters_[0]->Pid())}))) {
+                if (window != icon) {
+                    menu = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s))
+        << "no menu";
+    EXPECT_EQ(ServerAccount().totalKeys, 0);
+
+    // The default item, "Skeld Now", comes first, at the menu's top.
+    const Geometry menuAt = GeometryOf(menu);
+    Xdotool(
+        {"mousemove", std::to_string(menuAt.X + menuAt.Width / 2), std::to_string(menuAt.Y + 10)});
+    Xdotool({"click", "1"});
+    EXPECT_TRUE(ServerKeysReach(11));
+    const Account account = ServerAccount();
+    EXPECT_EQ(account.totalKeys, 11);
+    EXPECT_GE(account.totalClicks, 1);  // the right click; the menu's click may follow it
+    EXPECT_TRUE(StopCounter());
+}
+
+}  // namespace
