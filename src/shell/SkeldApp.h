@@ -32,6 +32,8 @@ public:
     void SaveAll();
     // Logging off: delete the state file and its backup, then close without saving again.
     void DiscardStateAndClose();
+    // Its first steps: nothing is saved from now on, and the state file and its backup go.
+    void DiscardState();
     // Saves and quits: the session or a signal ends the program.
     void EndSession();
 
@@ -47,6 +49,8 @@ public:
 
 private:
     bool CreateMainFrame();
+    // Gets an account through the setup assistant; false when the user left it.
+    bool RunSetupAssistant();
     void WatchSessionEnd();
 
     std::unique_ptr<SingleInstanceLock> lock_;
