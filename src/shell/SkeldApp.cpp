@@ -89,10 +89,14 @@ bool CSkeldApp::RunSetupAssistant() {
     if (assistant.exec() != QDialog::Accepted) {
         return false;
     }
-    TakeOverAccount(Record, assistant.Result(), SystemClock::Instance().Now());
+    TakeOverSetup(assistant.Result());
+    return true;
+}
+
+void CSkeldApp::TakeOverSetup(const AcceptedAccount& account) {
+    TakeOverAccount(Record, account, SystemClock::Instance().Now());
     XdgAutostart autostartEntry = XdgAutostart::FromEnvironment();
     Autostart(autostartEntry, user_).Set(Record.Prefs.LoadAtWinStartup);
-    return true;
 }
 
 bool CSkeldApp::CreateMainFrame() {

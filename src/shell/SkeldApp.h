@@ -10,6 +10,7 @@
 #include "shell/QtUser.h"
 #include "shell/SystemTray.h"
 
+struct AcceptedAccount;
 class CMainFrame;
 class SingleInstanceLock;
 class SessionEndSignals;
@@ -34,6 +35,8 @@ public:
     void DiscardStateAndClose();
     // Its first steps: nothing is saved from now on, and the state file and its backup go.
     void DiscardState();
+    // Makes the account the setup accepted the record's and writes the autostart entry.
+    void TakeOverSetup(const AcceptedAccount& account);
     // Saves and quits: the session or a signal ends the program.
     void EndSession();
 

@@ -6,17 +6,50 @@
 #include <filesystem>
 #include <fstream>
 
+#include "server/AccountTakeOver.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 namespace {
 
-TEST(SkeldAppTest, DiscardingTheStateDeletesTheStateFilesAndStopsSaving) {
+class SkeldAppTest : public testing::Test {
+protected:
+    SkeldAppTest() {
+        environment.Set("HOME", (temp / "home").string());
+        environment.Set("XDG_DATA_HOME", (temp / "data").string());
+        environment.Set("XDG_CONFIG_HOME", (temp / "config").string());
+    }
+
     TempFolder temp;
     ScopedEnvironment environment;
-    environment.Set("HOME", (temp / "home").string());
-    environment.Set("XDG_DATA_HOME", (temp / "data").string());
-    environment.Set("XDG_CONFIG_HOME", (temp / "config").string());
+};
+
+TEST_F(SkeldAppTest, TheAcceptedSetupBecomesTheRecordAndTheProgramStartsWithTheSession) {
+    AcceptedAccount account;
+    account.UserName = "bob";
+    account.ComputerName = "den";
+    account.Token = "tok";
+    account.UserID = 77;
+    account.ProxyHost = "proxy.example";
+    account.ProxyPort = 3128;
+    account.ProxyUse = 1;
+
+    CSkeldApp app;
+    app.Record.Account.NewAccount = 1;
+    app.TakeOverSetup(account);
+
+    EXPECT_EQ(app.Record.Account.UserName, "bob");
+    EXPECT_EQ(app.Record.Account.ComputerName, "den");
+    EXPECT_EQ(app.Record.Account.UserID, 77);
+    EXPECT_EQ(app.Record.Account.NewAccount, 0);
+    EXPECT_EQ(app.Record.Prefs.ProxyHost, "proxy.example");
+    EXPECT_EQ(app.Record.Prefs.ProxyPort, 3128);
+    EXPECT_EQ(app.Record.Prefs.ProxyUse, 1);
+    ASSERT_EQ(app.Record.Prefs.LoadAtWinStartup, 1);
+    EXPECT_TRUE(std::filesystem::exists(temp / "config" / "autostart" / "Kestrovin.desktop"));
+}
+
+TEST_F(SkeldAppTest, DiscardingTheStateDeletesTheStateFilesAndStopsSaving) {
     const std::filesystem::path folder = temp / "data" / "Kestrovin";
     std::filesystem::create_directories(folder);
     for (const char* name : {"Kestrovin.ksv", "Kestrovin.ksv.bak", "keyfreq.bin"}) {
