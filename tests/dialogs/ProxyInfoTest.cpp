@@ -69,7 +69,8 @@ TEST_F(ProxyInfoTest, UseProxyChecksPortThenCredentialLengths) {
             QString(static_cast<qsizetype>(c.PasswordLength), QChar('p')));
         proxy.UseProxyButton()->click();
 
-        SCOPED_TRACE(testing::Message() << c.Port << " " << c.UserLength << " " << c.PasswordLength);
+        SCOPED_TRACE(testing::Message()
+                     << c.Port << " " << c.UserLength << " " << c.PasswordLength);
         EXPECT_EQ(proxy.result(), QDialog::Accepted);
         EXPECT_EQ(proxy.UseProxy, c.UseProxy);
         EXPECT_EQ(caseUser.messages, c.Message != nullptr ? std::vector<std::string>{c.Message}
@@ -100,7 +101,6 @@ TEST_F(ProxyInfoTest, AnEmptyPortIsRefusedAndTheDialogStaysOpen) {
     EXPECT_EQ(user.messages, std::vector<std::string>{CProxyInfo::PortMissingMessage});
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.Port, 3128u) << "nothing is taken from a refused entry";
-
 }
 
 TEST_F(ProxyInfoTest, ThePortFieldTakesDigitsOnly) {

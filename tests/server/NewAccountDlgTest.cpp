@@ -30,26 +30,43 @@ using Dlg = CNewAccountDlg;
 using Ids = std::set<int>;
 
 // Every control that comes and goes; the proxy button and Exit / Go Back always show.
-const std::vector<int> kPageControls = {
-    Dlg::NewAccountRadio,   Dlg::CheckComputerNames, Dlg::AccountNameEdit,
-    Dlg::PasswordEdit,      Dlg::NewEmailEdit,       Dlg::NewComputerNameEdit,
-    Dlg::StatusLine,        Dlg::ComputerList,       Dlg::ComputerListLabel,
-    Dlg::NewComputerNameLabel, Dlg::ContinueButton,  Dlg::AccountNameLabel,
-    Dlg::PasswordLabel,     Dlg::WelcomeText,        Dlg::GetStartedText,
-    Dlg::NewEmailLabel,     Dlg::LoginText,          Dlg::RegisterText,
-    Dlg::ExistingAccountRadio, Dlg::Ok};
+const std::vector<int> kPageControls = {Dlg::NewAccountRadio,
+                                        Dlg::CheckComputerNames,
+                                        Dlg::AccountNameEdit,
+                                        Dlg::PasswordEdit,
+                                        Dlg::NewEmailEdit,
+                                        Dlg::NewComputerNameEdit,
+                                        Dlg::StatusLine,
+                                        Dlg::ComputerList,
+                                        Dlg::ComputerListLabel,
+                                        Dlg::NewComputerNameLabel,
+                                        Dlg::ContinueButton,
+                                        Dlg::AccountNameLabel,
+                                        Dlg::PasswordLabel,
+                                        Dlg::WelcomeText,
+                                        Dlg::GetStartedText,
+                                        Dlg::NewEmailLabel,
+                                        Dlg::LoginText,
+                                        Dlg::RegisterText,
+                                        Dlg::ExistingAccountRadio,
+                                        Dlg::Ok};
 
 const Ids kStartPage = {Dlg::WelcomeText, Dlg::GetStartedText, Dlg::ExistingAccountRadio,
                         Dlg::NewAccountRadio, Dlg::ContinueButton};
-const Ids kLoginPage = {Dlg::LoginText,    Dlg::AccountNameLabel, Dlg::AccountNameEdit,
-                        Dlg::PasswordLabel, Dlg::PasswordEdit,    Dlg::CheckComputerNames,
+const Ids kLoginPage = {Dlg::LoginText,
+                        Dlg::AccountNameLabel,
+                        Dlg::AccountNameEdit,
+                        Dlg::PasswordLabel,
+                        Dlg::PasswordEdit,
+                        Dlg::CheckComputerNames,
                         Dlg::Ok};
-const Ids kComputerListPage = {Dlg::LoginText,     Dlg::AccountNameLabel, Dlg::AccountNameEdit,
-                               Dlg::PasswordLabel, Dlg::PasswordEdit,     Dlg::ComputerListLabel,
-                               Dlg::ComputerList,  Dlg::Ok};
-const Ids kRegistrationPage = {Dlg::RegisterText,  Dlg::AccountNameLabel, Dlg::AccountNameEdit,
-                               Dlg::PasswordLabel, Dlg::PasswordEdit,     Dlg::NewEmailLabel,
-                               Dlg::NewEmailEdit,  Dlg::NewComputerNameLabel,
+const Ids kComputerListPage = {
+    Dlg::LoginText,    Dlg::AccountNameLabel,  Dlg::AccountNameEdit, Dlg::PasswordLabel,
+    Dlg::PasswordEdit, Dlg::ComputerListLabel, Dlg::ComputerList,    Dlg::Ok};
+const Ids kRegistrationPage = {Dlg::RegisterText,        Dlg::AccountNameLabel,
+                               Dlg::AccountNameEdit,     Dlg::PasswordLabel,
+                               Dlg::PasswordEdit,        Dlg::NewEmailLabel,
+                               Dlg::NewEmailEdit,        Dlg::NewComputerNameLabel,
                                Dlg::NewComputerNameEdit, Dlg::Ok};
 
 Ids With(Ids ids, int id) {
@@ -122,7 +139,8 @@ protected:
 TEST_F(NewAccountDlgTest, StartsOnTheStartPage) {
     EXPECT_EQ(dialog->windowTitle(), "Kestrovin Setup Assistant");
     EXPECT_EQ(Visible(), kStartPage);
-    EXPECT_TRUE(qobject_cast<QRadioButton*>(dialog->Control(Dlg::ExistingAccountRadio))->isChecked());
+    EXPECT_TRUE(
+        qobject_cast<QRadioButton*>(dialog->Control(Dlg::ExistingAccountRadio))->isChecked());
     EXPECT_FALSE(Ok()->isEnabled());
     EXPECT_EQ(OkText(), "Finish");
     EXPECT_EQ(ExitText(), "Exit");
