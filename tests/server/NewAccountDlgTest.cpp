@@ -174,6 +174,21 @@ TEST_F(NewAccountDlgTest, ContinueOpensTheChosenPageAndGoBackReturnsKeepingTheTe
     EXPECT_TRUE(Posted().empty());
 }
 
+TEST_F(NewAccountDlgTest, EnterContinuesOnTheStartPageAndThenPressesTheOkButton) {
+    dialog->activateWindow();
+    qobject_cast<QRadioButton*>(dialog->Control(Dlg::NewAccountRadio))->setChecked(true);
+    QTest::keyClick(dialog->Control(Dlg::NewAccountRadio), Qt::Key_Return);
+    EXPECT_EQ(Visible(), kRegistrationPage);
+
+    AnswerAction("register_account", "502 AC REGISTERED");
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Type(Dlg::NewEmailEdit, "bob@example.org");
+    Type(Dlg::NewComputerNameEdit, "den");
+    QTest::keyClick(dialog->Edit(Dlg::NewComputerNameEdit), Qt::Key_Enter);
+    EXPECT_EQ(Posted().size(), 1u);
+}
+
 TEST_F(NewAccountDlgTest, ExitOnTheStartPageDiscardsAndCancels) {
     Click(Dlg::ExitGoBack);
     EXPECT_EQ(discards, 1);
