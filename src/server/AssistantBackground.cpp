@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 QPixmap DrawAssistantBackground(QSize size) {
     QPixmap picture(size);
