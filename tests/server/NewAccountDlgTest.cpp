@@ -332,7 +332,7 @@ TEST_F(NewAccountDlgTest, AFailedRegistrationCanBeRetriedAfterGoBackAndContinue)
     EXPECT_EQ(account.TotalKeys, 0);
     EXPECT_EQ(account.TotalClicks, 0);
     EXPECT_EQ(account.Rank, 0);
-    const PostedFieldList& form = Posted().back();
+    const PostedFieldList form = Posted().back();
     EXPECT_EQ(PostedValue(form, "username"), "bobby");
     EXPECT_EQ(PostedValue(form, "computer"), "den");
     EXPECT_EQ(PostedValue(form, "email"), "bob@example.org");
