@@ -117,6 +117,10 @@ void CMainFrame::OnInputReadable() {
     }
 }
 
+RequestContext CMainFrame::NewRequestContext() {
+    return ContextFor(app_, *this, *this);
+}
+
 void CMainFrame::StartTimers() {
     for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
         if (plan.Id == MainTimer::TemplateOutput) {

@@ -53,6 +53,9 @@ public:
     // Exit: stop the timers, save unless logged off, and quit.
     void Exit();
 
+    // The context of a request made outside the main frame (the setup assistant's).
+    RequestContext NewRequestContext();
+
     SkeldScheduler& Scheduler() { return scheduler_; }
     const ApplicationServerActions& ServerActions() const { return serverActions_; }
 

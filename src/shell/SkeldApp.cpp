@@ -11,24 +11,16 @@
 #include "persistence/Autostart.h"
 #include "persistence/OlderClientMigration.h"
 #include "persistence/State.h"
+#include "platform/Clock.h"
 #include "platform/linux/FileTypedStore.h"
 #include "platform/linux/SessionEndSignals.h"
 #include "platform/linux/SingleInstanceLock.h"
 #include "platform/linux/XdgAutostart.h"
 #include "platform/x11/X11InputSource.h"
 #include "platform/x11/X11Pointer.h"
+#include "server/AccountTakeOver.h"
+#include "server/NewAccountDlg.h"
 #include "shell/MainFrame.h"
-
-namespace {
-
-constexpr const char* kNoAccountMessage =
-    "Kestrovin has no account to count for yet.\n\n"
-    "Set one up from a terminal, then start Kestrovin again:\n"
-    "  kestrovin-cli register --user NAME --password PASSWORD --email ADDRESS --computer NAME\n"
-    "or, for an existing account:\n"
-    "  kestrovin-cli login --user NAME --password PASSWORD --computer NAME";
-
-}  // namespace
 
 CSkeldApp::CSkeldApp()
     : dataFolder_(DataFolder::FromEnvironment()),
@@ -67,9 +59,9 @@ bool CSkeldApp::InitInstance() {
     Record.Prefs.PortableMode = portable;
 
     const LoadResult loaded = persistence_.LoadState(Record, Frequencies);
-    if (loaded != LoadResult::Loaded) {
-        // No setup assistant yet: the account is made with kestrovin-cli.
-        user_.ShowMessage(kNoAccountMessage, UserPort::Icon::Information);
+    // Left without an account, the program ends; nothing is saved, so the next start runs the
+    // assistant again.
+    if (loaded != LoadResult::Loaded && !RunSetupAssistant()) {
         return false;
     }
     StateLoaded = true;
@@ -89,6 +81,22 @@ bool CSkeldApp::InitInstance() {
     mainFrame_->StartMouseThread();
     WatchSessionEnd();
     return true;
+}
+
+bool CSkeldApp::RunSetupAssistant() {
+    CNewAccountDlg assistant([this] { return mainFrame_->NewRequestContext(); }, user_,
+                             [this] { DiscardState(); });
+    if (assistant.exec() != QDialog::Accepted) {
+        return false;
+    }
+    TakeOverSetup(assistant.Result());
+    return true;
+}
+
+void CSkeldApp::TakeOverSetup(const AcceptedAccount& account) {
+    TakeOverAccount(Record, account, SystemClock::Instance().Now());
+    XdgAutostart autostartEntry = XdgAutostart::FromEnvironment();
+    Autostart(autostartEntry, user_).Set(Record.Prefs.LoadAtWinStartup);
 }
 
 bool CSkeldApp::CreateMainFrame() {
@@ -143,12 +151,16 @@ void CSkeldApp::EndSession() {
 }
 
 void CSkeldApp::DiscardStateAndClose() {
+    DiscardState();
+    QCoreApplication::quit();
+}
+
+void CSkeldApp::DiscardState() {
     ++LoggedOff;
     std::error_code ignored;
     const bool portable = Record.Prefs.PortableMode;
     std::filesystem::remove(dataFolder_.GetDataFilePath(CState::StateFileName, portable), ignored);
     std::filesystem::remove(dataFolder_.GetDataFilePath(CState::BackupFileName, portable), ignored);
-    QCoreApplication::quit();
 }
 
 void CSkeldApp::ExitInstance() {

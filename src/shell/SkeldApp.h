@@ -10,6 +10,7 @@
 #include "shell/QtUser.h"
 #include "shell/SystemTray.h"
 
+struct AcceptedAccount;
 class CMainFrame;
 class SingleInstanceLock;
 class SessionEndSignals;
@@ -32,6 +33,10 @@ public:
     void SaveAll();
     // Logging off: delete the state file and its backup, then close without saving again.
     void DiscardStateAndClose();
+    // Its first steps: nothing is saved from now on, and the state file and its backup go.
+    void DiscardState();
+    // Makes the account the setup accepted the record's and writes the autostart entry.
+    void TakeOverSetup(const AcceptedAccount& account);
     // Saves and quits: the session or a signal ends the program.
     void EndSession();
 
@@ -47,6 +52,8 @@ public:
 
 private:
     bool CreateMainFrame();
+    // Gets an account through the setup assistant; false when the user left it.
+    bool RunSetupAssistant();
     void WatchSessionEnd();
 
     std::unique_ptr<SingleInstanceLock> lock_;

@@ -1,0 +1,456 @@
+// The setup assistant through its widgets, against canned server replies and against the
+// reference statistics server.
+#include "server/NewAccountDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "AccountDatabase.h"
+#include "MailOutbox.h"
+#include "PasswordHasher.h"
+#include "StatsServer.h"
+#include "dialogs/ProxyInfo.h"
+#include "server/RequestFixture.h"
+
+namespace {
+
+using Dlg = CNewAccountDlg;
+using Ids = std::set<int>;
+
+// Every control that comes and goes; the proxy button and Exit / Go Back always show.
+const std::vector<int> kPageControls = {Dlg::NewAccountRadio,
+                                        Dlg::CheckComputerNames,
+                                        Dlg::AccountNameEdit,
+                                        Dlg::PasswordEdit,
+                                        Dlg::NewEmailEdit,
+                                        Dlg::NewComputerNameEdit,
+                                        Dlg::StatusLine,
+                                        Dlg::ComputerList,
+                                        Dlg::ComputerListLabel,
+                                        Dlg::NewComputerNameLabel,
+                                        Dlg::ContinueButton,
+                                        Dlg::AccountNameLabel,
+                                        Dlg::PasswordLabel,
+                                        Dlg::WelcomeText,
+                                        Dlg::GetStartedText,
+                                        Dlg::NewEmailLabel,
+                                        Dlg::LoginText,
+                                        Dlg::RegisterText,
+                                        Dlg::ExistingAccountRadio,
+                                        Dlg::Ok};
+
+const Ids kStartPage = {Dlg::WelcomeText, Dlg::GetStartedText, Dlg::ExistingAccountRadio,
+                        Dlg::NewAccountRadio, Dlg::ContinueButton};
+const Ids kLoginPage = {Dlg::LoginText,
+                        Dlg::AccountNameLabel,
+                        Dlg::AccountNameEdit,
+                        Dlg::PasswordLabel,
+                        Dlg::PasswordEdit,
+                        Dlg::CheckComputerNames,
+                        Dlg::Ok};
+const Ids kComputerListPage = {
+    Dlg::LoginText,    Dlg::AccountNameLabel,  Dlg::AccountNameEdit, Dlg::PasswordLabel,
+    Dlg::PasswordEdit, Dlg::ComputerListLabel, Dlg::ComputerList,    Dlg::Ok};
+const Ids kRegistrationPage = {Dlg::RegisterText,        Dlg::AccountNameLabel,
+                               Dlg::AccountNameEdit,     Dlg::PasswordLabel,
+                               Dlg::PasswordEdit,        Dlg::NewEmailLabel,
+                               Dlg::NewEmailEdit,        Dlg::NewComputerNameLabel,
+                               Dlg::NewComputerNameEdit, Dlg::Ok};
+
+Ids With(Ids ids, int id) {
+    ids.insert(id);
+    return ids;
+}
+
+class NewAccountDlgTest : public RequestFixture {
+protected:
+    NewAccountDlgTest() { MakeDialog(); }
+
+    void MakeDialog() {
+        dialog = std::make_unique<CNewAccountDlg>([this] { return NewContext(); }, user,
+                                                  [this] { ++discards; });
+        dialog->show();
+    }
+    virtual RequestContext NewContext() { return Context(); }
+
+    Ids Visible() const {
+        Ids shown;
+        for (const int id : kPageControls) {
+            if (dialog->Control(id)->isVisible()) {
+                shown.insert(id);
+            }
+        }
+        return shown;
+    }
+    QPushButton* Ok() const { return dialog->Button(Dlg::Ok); }
+    std::string OkText() const { return Ok()->text().toStdString(); }
+    std::string ExitText() const { return dialog->Button(Dlg::ExitGoBack)->text().toStdString(); }
+    std::string Status() const {
+        auto* line = qobject_cast<QLabel*>(dialog->Control(Dlg::StatusLine));
+        return line->isVisible() ? line->text().toStdString() : "(hidden)";
+    }
+    void Click(int id) { dialog->Button(id)->click(); }
+    void Type(int id, const char* text) { dialog->Edit(id)->setText(QString::fromUtf8(text)); }
+    void Choose(int radio) {
+        qobject_cast<QRadioButton*>(dialog->Control(radio))->setChecked(true);
+        Click(Dlg::ContinueButton);
+    }
+    std::vector<std::string> ComputerNames() const {
+        std::vector<std::string> names;
+        for (int i = 0; i < dialog->ComputerCombo()->count(); ++i) {
+            names.push_back(dialog->ComputerCombo()->itemText(i).toStdString());
+        }
+        return names;
+    }
+    // Runs `inside` on the proxy dialog once the assistant has opened it.
+    void WithProxyDialog(const std::function<void(CProxyInfo&)>& inside) {
+        QTimer::singleShot(0, [inside] {
+            auto* proxy = qobject_cast<CProxyInfo*>(QApplication::activeModalWidget());
+            ASSERT_NE(proxy, nullptr);
+            inside(*proxy);
+        });
+        Click(Dlg::ProxyDetails);
+    }
+    void RegisterBob() {
+        Choose(Dlg::NewAccountRadio);
+        Type(Dlg::AccountNameEdit, "bob");
+        Type(Dlg::PasswordEdit, "pw");
+        Type(Dlg::NewEmailEdit, "bob@example.org");
+        Type(Dlg::NewComputerNameEdit, "den");
+        Click(Dlg::Ok);
+    }
+
+    int discards = 0;
+    std::unique_ptr<CNewAccountDlg> dialog;
+};
+
+TEST_F(NewAccountDlgTest, StartsOnTheStartPage) {
+    EXPECT_EQ(dialog->windowTitle(), "Kestrovin Setup Assistant");
+    EXPECT_EQ(Visible(), kStartPage);
+    EXPECT_TRUE(
+        qobject_cast<QRadioButton*>(dialog->Control(Dlg::ExistingAccountRadio))->isChecked());
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(OkText(), "Finish");
+    EXPECT_EQ(ExitText(), "Exit");
+    EXPECT_EQ(dialog->Button(Dlg::ProxyDetails)->text(), "&Proxy Details");
+    EXPECT_EQ(dialog->Edit(Dlg::PasswordEdit)->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+}
+
+TEST_F(NewAccountDlgTest, ContinueOpensTheChosenPageAndGoBackReturnsKeepingTheTexts) {
+    Choose(Dlg::ExistingAccountRadio);
+    EXPECT_EQ(Visible(), kLoginPage);
+    EXPECT_EQ(OkText(), "Login");
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(ExitText(), "Go Back");
+    EXPECT_EQ(dialog->focusWidget(), dialog->Control(Dlg::AccountNameEdit));
+    EXPECT_EQ(dialog->PageCounter(), 1);
+
+    Type(Dlg::AccountNameEdit, "bob");
+    Click(Dlg::ExitGoBack);
+    EXPECT_EQ(Visible(), kStartPage);
+    EXPECT_EQ(ExitText(), "Exit");
+    EXPECT_EQ(dialog->PageCounter(), 0);
+    EXPECT_EQ(discards, 0);
+    EXPECT_TRUE(dialog->isVisible());
+
+    Choose(Dlg::NewAccountRadio);
+    EXPECT_EQ(Visible(), kRegistrationPage);
+    EXPECT_EQ(OkText(), "Register");
+    EXPECT_TRUE(Ok()->isEnabled());
+    EXPECT_EQ(dialog->Edit(Dlg::AccountNameEdit)->text(), "bob");
+    EXPECT_TRUE(Posted().empty());
+}
+
+TEST_F(NewAccountDlgTest, EnterContinuesOnTheStartPageAndThenPressesTheOkButton) {
+    dialog->activateWindow();
+    qobject_cast<QRadioButton*>(dialog->Control(Dlg::NewAccountRadio))->setChecked(true);
+    QTest::keyClick(dialog->Control(Dlg::NewAccountRadio), Qt::Key_Return);
+    EXPECT_EQ(Visible(), kRegistrationPage);
+
+    AnswerAction("register_account", "502 AC REGISTERED");
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Type(Dlg::NewEmailEdit, "bob@example.org");
+    Type(Dlg::NewComputerNameEdit, "den");
+    QTest::keyClick(dialog->Edit(Dlg::NewComputerNameEdit), Qt::Key_Enter);
+    EXPECT_EQ(Posted().size(), 1u);
+}
+
+TEST_F(NewAccountDlgTest, ExitOnTheStartPageDiscardsAndCancels) {
+    Click(Dlg::ExitGoBack);
+    EXPECT_EQ(discards, 1);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(NewAccountDlgTest, EscapeCancelsWithoutDiscarding) {
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(discards, 0);
+}
+
+TEST_F(NewAccountDlgTest, CheckingWithAnEmptyFieldAsksForAllFieldsThenEditingOffersTheCheckAgain) {
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Click(Dlg::CheckComputerNames);
+
+    EXPECT_EQ(Status(), Dlg::FillOutAllFields);
+    EXPECT_TRUE(dialog->Control(Dlg::CheckComputerNames)->isVisible());
+    EXPECT_FALSE(dialog->Control(Dlg::CheckComputerNames)->isEnabled());
+    EXPECT_EQ(dialog->MissingFieldsCounter(), 1);
+    EXPECT_TRUE(Posted().empty());
+
+    QTest::keyClicks(dialog->Edit(Dlg::PasswordEdit), "p");
+    EXPECT_TRUE(dialog->Control(Dlg::CheckComputerNames)->isEnabled());
+}
+
+TEST_F(NewAccountDlgTest, TheComputerListShowsTheNamesLastFirstWithTheLastSelected) {
+    AnswerAction("computer_list", "100 OK north\tsouth\twest");
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Click(Dlg::CheckComputerNames);
+
+    EXPECT_EQ(ComputerNames(), (std::vector<std::string>{"west", "south", "north"}));
+    EXPECT_EQ(dialog->ComputerCombo()->currentText(), "west");
+    EXPECT_EQ(Visible(), kComputerListPage);
+    EXPECT_TRUE(Ok()->isEnabled());
+    EXPECT_EQ(dialog->focusWidget(), dialog->ComputerCombo());
+    ASSERT_EQ(Posted().size(), 1u);
+    EXPECT_EQ(PostedValue(Posted()[0], "username"), "bob");
+    EXPECT_EQ(PostedValue(Posted()[0], "password"), "pw");
+}
+
+TEST_F(NewAccountDlgTest, ALoginHandsOverTheAccountOfTheChosenComputer) {
+    AnswerAction("computer_list", "100 OK north\tsouth\twest");
+    AnswerAction("accountinfo", "100 AC OK bob@example.org\t1200\t340\t2.5\t42\t7\ttok-9");
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Click(Dlg::CheckComputerNames);
+    dialog->ComputerCombo()->setCurrentIndex(1);
+    Click(Dlg::Ok);
+
+    ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(PostedValue(Posted().back(), "computer"), "south");
+    const AcceptedAccount account = dialog->Result();
+    EXPECT_EQ(account.UserName, "bob");
+    EXPECT_EQ(account.ComputerName, "south");
+    EXPECT_EQ(account.Password, "pw");
+    EXPECT_EQ(account.Email, "bob@example.org");
+    EXPECT_EQ(account.Token, "tok-9");
+    EXPECT_EQ(account.TotalKeys, 1200);
+    EXPECT_EQ(account.TotalClicks, 340);
+    EXPECT_EQ(account.UserID, 42);
+    EXPECT_EQ(account.Rank, 7);
+    EXPECT_EQ(account.ProxyUse, 0);
+}
+
+TEST_F(NewAccountDlgTest, ALoginWithoutASelectedComputerIsNotSent) {
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    dialog->EnableControl(AssistantControl::Ok, true);
+    Click(Dlg::Ok);
+
+    EXPECT_EQ(Status(), Dlg::SelectAComputer);
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(ExitText(), "Exit");
+    EXPECT_TRUE(Posted().empty());
+    EXPECT_EQ(dialog->result(), 0);
+}
+
+TEST_F(NewAccountDlgTest, AFailedLoginStaysOnThePageAndExitThenReturnsToTheStart) {
+    AnswerAction("computer_list", "100 OK desk");
+    AnswerAction("accountinfo", "501 BAD PASSWORD");
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Click(Dlg::CheckComputerNames);
+    Click(Dlg::Ok);
+
+    EXPECT_EQ(Status(), "Wrong password for account bob!");
+    EXPECT_EQ(Visible(), With(kComputerListPage, Dlg::StatusLine));
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(ExitText(), "Exit");
+    Click(Dlg::ExitGoBack);
+    EXPECT_EQ(Visible(), kStartPage);
+    EXPECT_EQ(discards, 0);
+}
+
+TEST_F(NewAccountDlgTest, ARegistrationWithAnEmptyFieldIsNotSent) {
+    Choose(Dlg::NewAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Type(Dlg::NewComputerNameEdit, "den");
+    Click(Dlg::Ok);
+
+    EXPECT_EQ(Status(), Dlg::FillOutAllFields);
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_TRUE(Posted().empty());
+}
+
+TEST_F(NewAccountDlgTest, AFailedRegistrationCanBeRetriedAfterGoBackAndContinue) {
+    AnswerAction("register_account", "502 AC REGISTERED");
+    RegisterBob();
+    EXPECT_EQ(Status(), "Account bob already exists! Please choose another username.");
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(ExitText(), "Exit");
+
+    Click(Dlg::ExitGoBack);
+    EXPECT_EQ(Visible(), kStartPage);
+    Click(Dlg::ContinueButton);
+    EXPECT_EQ(Visible(), kRegistrationPage);
+    EXPECT_TRUE(Ok()->isEnabled());
+    EXPECT_EQ(dialog->Edit(Dlg::NewEmailEdit)->text(), "bob@example.org");
+
+    AnswerAction("register_account", "100 OK 77 tok-new");
+    Type(Dlg::AccountNameEdit, "bobby");
+    Click(Dlg::Ok);
+    ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    const AcceptedAccount account = dialog->Result();
+    EXPECT_EQ(account.UserName, "bobby");
+    EXPECT_EQ(account.ComputerName, "den");
+    EXPECT_EQ(account.Email, "bob@example.org");
+    EXPECT_EQ(account.UserID, 77);
+    EXPECT_EQ(account.Token, "tok-new");
+    EXPECT_EQ(account.TotalKeys, 0);
+    EXPECT_EQ(account.TotalClicks, 0);
+    EXPECT_EQ(account.Rank, 0);
+    const PostedFieldList form = Posted().back();
+    EXPECT_EQ(PostedValue(form, "username"), "bobby");
+    EXPECT_EQ(PostedValue(form, "computer"), "den");
+    EXPECT_EQ(PostedValue(form, "email"), "bob@example.org");
+}
+
+TEST_F(NewAccountDlgTest, ProxyDetailsWithAnEmptyHostAreNotAppliedButHandedOver) {
+    AnswerAction("register_account", "100 OK 77 tok-new");
+    WithProxyDialog([](CProxyInfo& proxy) {
+        proxy.HostField()->clear();
+        proxy.PortField()->setText("3128");
+        proxy.UseProxyButton()->click();
+    });
+    RegisterBob();
+
+    ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    EXPECT_EQ(Posted().size(), 1u) << "the request went straight to the server";
+    EXPECT_EQ(dialog->Result().ProxyUse, 1);
+    EXPECT_EQ(dialog->Result().ProxyPort, 3128);
+    EXPECT_EQ(dialog->Result().ProxyHost, "");
+}
+
+TEST_F(NewAccountDlgTest, ProxyDetailsWithAHostAreApplied) {
+    // The canned server stands in as the proxy; a proxied request names the full address.
+    const std::string port = std::to_string(server.Port());
+    AnswerAction("register_account", "100 OK 77 tok-new");
+    WithProxyDialog([&port](CProxyInfo& proxy) {
+        proxy.HostField()->setText("127.0.0.1");
+        proxy.PortField()->setText(QString::fromStdString(port));
+        proxy.UseProxyButton()->click();
+    });
+    RegisterBob();
+
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].Target.rfind("http://", 0), 0u) << server.Requests()[0].Target;
+    EXPECT_EQ(dialog->Result().ProxyHost, "127.0.0.1");
+}
+
+TEST_F(NewAccountDlgTest, CancellingTheProxyDialogTurnsProxyUseOff) {
+    WithProxyDialog([](CProxyInfo& proxy) {
+        proxy.HostField()->setText("proxy.example");
+        proxy.PortField()->setText("3128");
+        proxy.UseProxyButton()->click();
+    });
+    EXPECT_EQ(dialog->Result().ProxyUse, 1);
+    WithProxyDialog([](CProxyInfo& proxy) { proxy.reject(); });
+    EXPECT_EQ(dialog->Result().ProxyUse, 0);
+    EXPECT_EQ(dialog->Result().ProxyHost, "proxy.example") << "the values stay";
+}
+
+TEST(NewAccountDlgPlacement, AThirdInAndMovedFullyOnScreen) {
+    const QSize window(470, 340);
+    EXPECT_EQ(CNewAccountDlg::PlacedOnScreen({0, 0, 1920, 1080}, {0, 0, 1920, 1040}, window),
+              QPoint(470, 200));
+    // A small screen would put the window above and left of its corner.
+    EXPECT_EQ(CNewAccountDlg::PlacedOnScreen({0, 0, 400, 300}, {0, 0, 400, 300}, window),
+              QPoint(0, 0));
+    // A second screen to the right: the formula is the screen's own.
+    EXPECT_EQ(CNewAccountDlg::PlacedOnScreen({1920, 0, 1280, 720}, {1920, 0, 1280, 720}, window),
+              QPoint(1920 + 256, 80));
+    // Right at the edge of the available area.
+    EXPECT_EQ(CNewAccountDlg::PlacedOnScreen({0, 0, 2000, 1200}, {0, 0, 800, 400}, window),
+              QPoint(330, 60));
+}
+
+// --- Against the reference statistics server ---------------------------------------------
+
+class DroppedMail final : public MailOutbox {
+public:
+    void Send(const std::string&, const std::string&, const std::string&) override {}
+};
+
+class NewAccountDlgReferenceTest : public NewAccountDlgTest {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
+        statsServer =
+            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
+        ASSERT_TRUE(statsServer->Start("127.0.0.1", 0, error)) << error;
+    }
+    void TearDown() override { statsServer.reset(); }
+    RequestContext NewContext() override {
+        RequestContext context = Context();
+        context.Server =
+            ServerAddress({"127.0.0.1", static_cast<std::uint16_t>(statsServer->Port())});
+        return context;
+    }
+
+    FixedClock serverClock;
+    DroppedMail mail;
+    PasswordHasher hasher{1000};
+    AccountDatabase database;
+    std::unique_ptr<StatsServer> statsServer;
+};
+
+TEST_F(NewAccountDlgReferenceTest, RegisterThenLogInOnAnotherStart) {
+    RegisterBob();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    const AcceptedAccount registered = dialog->Result();
+    EXPECT_GT(registered.UserID, 0);
+
+    MakeDialog();
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "wrong");
+    Click(Dlg::CheckComputerNames);
+    EXPECT_EQ(Status(), "Wrong password for account bob!");
+
+    Type(Dlg::PasswordEdit, "pw");
+    Click(Dlg::CheckComputerNames);
+    EXPECT_EQ(ComputerNames(), std::vector<std::string>{"den"});
+    Click(Dlg::Ok);
+    ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    const AcceptedAccount loggedIn = dialog->Result();
+    EXPECT_EQ(loggedIn.UserID, registered.UserID);
+    EXPECT_EQ(loggedIn.ComputerName, "den");
+    EXPECT_EQ(loggedIn.Email, "bob@example.org");
+    EXPECT_FALSE(loggedIn.Token.empty());
+}
+
+}  // namespace
