@@ -18,6 +18,8 @@ bool Fail(std::string* error, const std::string& what, int errorNumber) {
     return false;
 }
 
+}  // namespace
+
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -31,8 +33,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     }
     return true;
 }
-
-}  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);

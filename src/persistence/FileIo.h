@@ -9,6 +9,10 @@
 
 // Whole-file reads and crash-safe whole-file writes for the data files.
 
+// Writes every byte to the descriptor, going on after interrupted and partial writes; false
+// on an error (errno tells which).
+bool WriteAll(int fd, std::string_view bytes);
+
 // The file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 

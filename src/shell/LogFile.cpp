@@ -41,20 +41,6 @@ std::string TimeStamp(std::int64_t now) {
     return stamp;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 // Logs carried over from Windows end their lines with CR LF, which its text mode reads as one
 // line end; read them the same way here.
 std::string WithoutCarriageReturns(std::string text) {
