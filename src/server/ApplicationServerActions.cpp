@@ -18,3 +18,7 @@ void ApplicationServerActions::CheckVersionInteractively() {
 void ApplicationServerActions::ResetToken() {
     Communication::ForApplication(context_).ResetToken();
 }
+
+void ApplicationServerActions::ResetPassword(const std::string& newPassword) {
+    Communication::ForApplication(context_).ResetPassword(newPassword);
+}

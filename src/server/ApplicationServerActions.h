@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "server/RequestContext.h"
 #include "shell/ServerActionsPort.h"
 
@@ -14,6 +16,8 @@ public:
     void CheckVersionInteractively();
     // The token reset of the tray menu, after the user confirmed it.
     void ResetToken();
+    // The password reset of the account details dialog, after the user confirmed it.
+    void ResetPassword(const std::string& newPassword);
 
     const RequestContext& Context() const { return context_; }
 

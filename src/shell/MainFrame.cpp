@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <vector>
 
+#include "dialogs/AccountInfo.h"
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
@@ -33,7 +34,6 @@ RequestContext ContextFor(CSkeldApp& app, TrayIconPort& tray, EndSkeldPort& skel
 // Commands whose dialogs are not part of the program yet.
 bool IsAvailable(TrayCommand command) {
     switch (command) {
-        case TrayCommand::AccountDetails:
         case TrayCommand::Preferences:
         case TrayCommand::GeekWindow:
         case TrayCommand::KeyFrequencies:
@@ -193,6 +193,9 @@ void CMainFrame::OnCommand(TrayCommand command) {
     const bool portable = app_.Record.Prefs.PortableMode;
     const ServerAddress& server = serverActions_.Context().Server;
     switch (command) {
+        case TrayCommand::AccountDetails:
+            ShowAccountDetails();
+            break;
         case TrayCommand::SkeldNow:
             scheduler_.RequestSkeld(true);
             break;
@@ -231,6 +234,13 @@ void CMainFrame::OnCommand(TrayCommand command) {
 
 void CMainFrame::OpenWebPage(const char* path) {
     app_.User().Open(serverActions_.Context().Server.WebPageUrl(path));
+}
+
+void CMainFrame::ShowAccountDetails() {
+    CAccountInfo::ShowOnce(
+        app_.AccountDialogOpen, app_.Record.Account, app_.User(),
+        serverActions_.Context().Server.WebPageUrl(""),
+        [this](const std::string& newPassword) { serverActions_.ResetPassword(newPassword); });
 }
 
 void CMainFrame::ResetToken() {

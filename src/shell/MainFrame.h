@@ -64,6 +64,7 @@ private:
     void OnTimer(MainTimer id);
     void ShowMenu(const std::string& defaultItemText);
     void LogOff();
+    void ShowAccountDetails();
     void ResetToken();
     void OpenWebPage(const char* path);
 

@@ -44,6 +44,8 @@ public:
     KeyFrequencyTable Frequencies;
     bool StateLoaded = false;
     int LoggedOff = 0;
+    // Set while the account details dialog is open, so the tray opens only one.
+    bool AccountDialogOpen = false;
 
     const AppPersistence& Persistence() const { return persistence_; }
     const Logs& Log() const { return logs_; }

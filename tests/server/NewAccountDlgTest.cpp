@@ -6,12 +6,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -395,6 +397,39 @@ TEST(NewAccountDlgPlacement, AThirdInAndMovedFullyOnScreen) {
     // Right at the edge of the available area.
     EXPECT_EQ(CNewAccountDlg::PlacedOnScreen({0, 0, 2000, 1200}, {0, 0, 800, 400}, window),
               QPoint(330, 60));
+}
+
+// Pictures of every page for a person to look at, in dialog-screenshots/ of the build folder.
+TEST_F(NewAccountDlgTest, EachPageIsSavedAsAScreenshot) {
+    const std::filesystem::path folder = KESTROVIN_DIALOG_SCREENSHOTS;
+    std::filesystem::create_directories(folder);
+    const auto save = [&](const char* name) {
+        const QImage picture = dialog->grab().toImage();
+        EXPECT_FALSE(picture.isNull()) << name;
+        EXPECT_TRUE(picture.save(QString::fromStdString((folder / name).string()))) << name;
+    };
+    save("assistant-1-start.png");
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    save("assistant-2-login.png");
+    AnswerAction("computer_list", "100 OK north\tsouth\twest");
+    Click(Dlg::CheckComputerNames);
+    save("assistant-3-login-computer-list.png");
+    Click(Dlg::ExitGoBack);
+    Choose(Dlg::NewAccountRadio);
+    Type(Dlg::NewEmailEdit, "bob@example.org");
+    Type(Dlg::NewComputerNameEdit, "den");
+    save("assistant-4-registration.png");
+    AnswerAction("register_account", "502 AC REGISTERED");
+    Click(Dlg::Ok);
+    save("assistant-5-registration-refused.png");
+    Click(Dlg::ExitGoBack);
+    Click(Dlg::ContinueButton);
+    AnswerAction("register_account", "100 OK 77 tok-new");
+    Click(Dlg::Ok);
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    save("assistant-6-accepted.png");
 }
 
 // --- Against the reference statistics server ---------------------------------------------
