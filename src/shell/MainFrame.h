@@ -48,6 +48,9 @@ public:
     void RegisterHotKey();
     void StartMouseThread();
 
+    // Counts the input events that have arrived but not been handled yet.
+    void CountWaitingInput() { OnInputReadable(); }
+
     // Carries out a tray menu command.
     void OnCommand(TrayCommand command);
     // Exit: stop the timers, save unless logged off, and quit.

@@ -144,6 +144,10 @@ void CSkeldApp::SaveAll() {
 }
 
 void CSkeldApp::EndSession() {
+    if (mainFrame_) {
+        // Keys typed just before the end may still wait on the input connection.
+        mainFrame_->CountWaitingInput();
+    }
     if (LoggedOff == 0 && StateLoaded) {
         SaveAll();
     }
