@@ -29,6 +29,10 @@ public:
     virtual bool Dispatch(const InputHandler& onInput, const HotKeyHandler& onHotKey,
                           std::string* error = nullptr) = 0;
 
+    // Waits until every event the desktop has produced so far can be dispatched, so that input
+    // made just before the program ends is counted. Only for the end: it may take a round trip.
+    virtual void CatchUp() {}
+
     // Alt+Ctrl+P anywhere on the desktop, delivered to onHotKey as kHotKeyId; its keys are still
     // delivered to onInput. False, with a description in `error`, when another program holds it.
     // Events may be waiting afterwards that the descriptor does not show: call Dispatch.

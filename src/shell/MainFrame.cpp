@@ -117,6 +117,11 @@ void CMainFrame::OnInputReadable() {
     }
 }
 
+void CMainFrame::CountWaitingInput() {
+    input_->CatchUp();
+    OnInputReadable();
+}
+
 RequestContext CMainFrame::NewRequestContext() {
     return ContextFor(app_, *this, *this);
 }

@@ -49,7 +49,7 @@ public:
     void StartMouseThread();
 
     // Counts the input events that have arrived but not been handled yet.
-    void CountWaitingInput() { OnInputReadable(); }
+    void CountWaitingInput();
 
     // Carries out a tray menu command.
     void OnCommand(TrayCommand command);

@@ -146,6 +146,13 @@ bool X11InputSource::Dispatch(const InputHandler& onInput, const HotKeyHandler& 
     return !ReportLost(error);
 }
 
+void X11InputSource::CatchUp() {
+    // The reply to a round trip comes after every event the server sent before it.
+    if (!connection_->Lost()) {
+        XSync(connection_->Get(), False);
+    }
+}
+
 bool X11InputSource::DispatchInput(const InputHandler& onInput) {
     Display* display = connection_->Get();
     bool any = false;

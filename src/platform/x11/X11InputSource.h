@@ -30,6 +30,7 @@ public:
     int FileDescriptor() const override { return readiness_; }
     bool Dispatch(const InputHandler& onInput, const HotKeyHandler& onHotKey,
                   std::string* error = nullptr) override;
+    void CatchUp() override;
     bool RegisterHotKey(std::string* error = nullptr) override;
     void UnregisterHotKey() override;
     KeyStatePort& KeyState() override { return keyboard_; }
