@@ -10,26 +10,13 @@ namespace {
 
 constexpr std::size_t kTokenBytes = 16;
 
-// The statuses a failed login gives in the setup assistant's requests.
-ActionReply LoginFailure(CredentialCheck::Status status) {
-    switch (status) {
-        case CredentialCheck::Status::BadPassword:
-            return ReplyText::Status("501 BAD PASSWORD");
-        case CredentialCheck::Status::UnknownAccount:
-        case CredentialCheck::Status::UnknownComputer:
-            return ReplyText::Status("500 AC UNKNOWN");
-        default:
-            return ReplyText::ServerError();
-    }
-}
-
 }  // namespace
 
 ActionReply AccountActions::ComputerList(const DecodedForm& form) {
     const auto login = CredentialCheck::ByName(
         context_.database, form.Find("username").value_or(""), form.Find("password").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
-        return LoginFailure(login.status);
+        return CredentialCheck::FailureReply(login.status, ReplyText::ServerError());
     }
     const auto names = context_.database.ComputerNames(login.account.userId);
     if (!names.Found()) {
@@ -43,7 +30,7 @@ ActionReply AccountActions::AccountInfo(const DecodedForm& form) {
         context_.database, form.Find("username").value_or(""), form.Find("password").value_or(""),
         form.Find("computer").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
-        return LoginFailure(login.status);
+        return CredentialCheck::FailureReply(login.status, ReplyText::ServerError());
     }
     const auto standing = context_.database.StandingOf(login.account.userId);
     if (!standing.Found()) {

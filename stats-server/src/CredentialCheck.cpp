@@ -1,6 +1,7 @@
 #include "CredentialCheck.h"
 
 #include "PasswordHasher.h"
+#include "ReplyText.h"
 
 CredentialCheck::Result CredentialCheck::ById(AccountDatabase& database, std::int64_t userId,
                                               std::string_view password) {
@@ -56,4 +57,16 @@ CredentialCheck::Result CredentialCheck::WithComputer(AccountDatabase& database,
     }
     result.computer = found.value;
     return result;
+}
+
+ActionReply CredentialCheck::FailureReply(Status status, ActionReply databaseFailure) {
+    switch (status) {
+        case Status::BadPassword:
+            return ReplyText::Status("501 BAD PASSWORD");
+        case Status::UnknownAccount:
+        case Status::UnknownComputer:
+            return ReplyText::Status("500 AC UNKNOWN");
+        default:
+            return databaseFailure;
+    }
 }

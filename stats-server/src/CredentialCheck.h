@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "AccountDatabase.h"
+#include "ActionContext.h"
 
 // The login every account request starts with: the account, its password, then one of its
 // computers. The password is checked before the computer, so that a wrong password learns
@@ -24,6 +25,11 @@ public:
                          std::string_view password);
     static Result ByName(AccountDatabase& database, std::string_view name,
                          std::string_view password, std::string_view computer);
+
+    // The reply to a request whose check did not pass: "501 BAD PASSWORD" for a wrong
+    // password, "500 AC UNKNOWN" for an unknown account or computer, `databaseFailure` when the
+    // database could not answer.
+    static ActionReply FailureReply(Status status, ActionReply databaseFailure);
 
 private:
     static Result CheckPassword(const Lookup<Account>& account, std::string_view password);

@@ -33,16 +33,8 @@ ActionReply MaintenanceActions::ResetToken(const DecodedForm& form) {
     const auto login =
         CredentialCheck::ById(context_.database, *userId, form.Find("password").value_or(""),
                               form.Find("computer").value_or(""));
-    switch (login.status) {
-        case CredentialCheck::Status::BadPassword:
-            return ReplyText::Status("501 BAD PASSWORD");
-        case CredentialCheck::Status::UnknownAccount:
-        case CredentialCheck::Status::UnknownComputer:
-            return ReplyText::Status("500 AC UNKNOWN");
-        case CredentialCheck::Status::Failed:
-            return ReplyText::Status("500 RT ERROR");
-        case CredentialCheck::Status::Passed:
-            break;
+    if (login.status != CredentialCheck::Status::Passed) {
+        return CredentialCheck::FailureReply(login.status, ReplyText::Status("500 RT ERROR"));
     }
     const auto token = RandomToken::Hex(kTokenBytes);
     if (!token || !context_.database.ReplaceToken(login.computer.computerId, *token)) {
@@ -101,16 +93,8 @@ ActionReply MaintenanceActions::KeyboardImage(const DecodedForm& form) {
     const auto login =
         CredentialCheck::ById(context_.database, *userId, form.Find("password").value_or(""),
                               form.Find("computer").value_or(""));
-    switch (login.status) {
-        case CredentialCheck::Status::BadPassword:
-            return ReplyText::Status("501 BAD PASSWORD");
-        case CredentialCheck::Status::UnknownAccount:
-        case CredentialCheck::Status::UnknownComputer:
-            return ReplyText::Status("500 AC UNKNOWN");
-        case CredentialCheck::Status::Failed:
-            return ReplyText::ServerError();
-        case CredentialCheck::Status::Passed:
-            break;
+    if (login.status != CredentialCheck::Status::Passed) {
+        return CredentialCheck::FailureReply(login.status, ReplyText::ServerError());
     }
     const auto random = RandomToken::Hex(kImageNameBytes);
     if (!random) {

@@ -39,16 +39,8 @@ ActionReply SkeldAction::Handle(const DecodedForm& form) {
     const auto login =
         CredentialCheck::ById(context_.database, *userId, form.Find("password").value_or(""),
                               form.Find("computer").value_or(""));
-    switch (login.status) {
-        case CredentialCheck::Status::BadPassword:
-            return ReplyText::Status("501 BAD PASSWORD");
-        case CredentialCheck::Status::UnknownAccount:
-        case CredentialCheck::Status::UnknownComputer:
-            return ReplyText::Status("500 AC UNKNOWN");
-        case CredentialCheck::Status::Failed:
-            return ReplyText::Status("500 P ERROR");
-        case CredentialCheck::Status::Passed:
-            break;
+    if (login.status != CredentialCheck::Status::Passed) {
+        return CredentialCheck::FailureReply(login.status, ReplyText::Status("500 P ERROR"));
     }
 
     const auto newToken = RandomToken::Hex(kTokenBytes);
