@@ -10,6 +10,7 @@
 //
 //   kestrovin-bench-desktop [--quick]     --quick: a tenth of the loads and 10 s of idling
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -45,7 +46,6 @@ struct Measured {
     std::unique_ptr<BenchSubject> Subject;
     std::vector<std::string> Environment;
     BenchSubjectFigures Figures;
-    double CpuBefore = 0;
 };
 
 bool Fail(const std::string& problem) {
@@ -132,25 +132,39 @@ bool StartAll(std::vector<Measured>& subjects, BenchDesktop& desktop, TrayIconWa
     return SleepFor(kSettleAfterStart);
 }
 
-bool ReadCpu(std::vector<Measured>& subjects, std::vector<double>& cpu) {
-    cpu.clear();
+bool ReadFigures(std::vector<Measured>& subjects, std::vector<ProcessFigures>& figures) {
+    figures.clear();
     for (Measured& measured : subjects) {
-        const std::optional<ProcessFigures> figures = measured.Subject->Figures();
-        if (!figures) {
+        const std::optional<ProcessFigures> now = measured.Subject->Figures();
+        if (!now) {
             return Fail(measured.Figures.Name +
                         " ended unexpectedly: " + measured.Subject->Output());
         }
-        cpu.push_back(figures->CpuSeconds);
-        measured.Figures.PeakRssKiB = std::max(measured.Figures.PeakRssKiB, figures->PeakRssKiB);
+        figures.push_back(*now);
+        measured.Figures.PeakRssKiB = std::max(measured.Figures.PeakRssKiB, now->PeakRssKiB);
     }
     return true;
+}
+
+// The processor time between two readings. The scheduler's nanoseconds are the figure; the
+// kernel's own user and system ticks must agree with them to within a few ticks.
+double CpuSeconds(const std::string& name, const ProcessFigures& before,
+                  const ProcessFigures& after) {
+    const double scheduled = after.CpuSeconds - before.CpuSeconds;
+    const double ticks = after.TickCpuSeconds - before.TickCpuSeconds;
+    if (std::abs(ticks - scheduled) > 0.05 + 0.1 * scheduled) {
+        std::cout << "\n  note: " << name << " used " << scheduled
+                  << " s by the scheduler's count but " << ticks << " s by /proc/<pid>/stat"
+                  << std::flush;
+    }
+    return scheduled;
 }
 
 // Until every subject has handled what was sent: two quarter seconds in a row in which none
 // of them used more than 2 ms of processor time.
 bool WaitUntilSettled(std::vector<Measured>& subjects) {
-    std::vector<double> previous, now;
-    if (!ReadCpu(subjects, previous)) {
+    std::vector<ProcessFigures> previous, now;
+    if (!ReadFigures(subjects, previous)) {
         return false;
     }
     int quiet = 0;
@@ -158,12 +172,12 @@ bool WaitUntilSettled(std::vector<Measured>& subjects) {
         if (std::chrono::steady_clock::now() > end) {
             return Fail("the subjects were still busy three minutes after the load");
         }
-        if (!SleepFor(250ms) || !ReadCpu(subjects, now)) {
+        if (!SleepFor(250ms) || !ReadFigures(subjects, now)) {
             return false;
         }
         bool busy = false;
         for (std::size_t i = 0; i < now.size(); ++i) {
-            busy = busy || now[i] - previous[i] > 0.002;
+            busy = busy || now[i].CpuSeconds - previous[i].CpuSeconds > 0.002;
         }
         quiet = busy ? 0 : quiet + 1;
         previous = now;
@@ -195,8 +209,8 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
             return false;
         }
     }
-    std::vector<double> cpuBefore, cpuAfter;
-    if (!StartAll(subjects, desktop, watch) || !ReadCpu(subjects, cpuBefore)) {
+    std::vector<ProcessFigures> atStart, atEnd;
+    if (!StartAll(subjects, desktop, watch) || !ReadFigures(subjects, atStart)) {
         return false;
     }
     const ProgramResult driven = RunToEnd({KESTROVIN_XTEST_DRIVER, load.Keys ? "keys" : "clicks",
@@ -213,7 +227,7 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
     if (events != load.Events()) {
         return Fail("the XTest driver said: " + driven.Output);
     }
-    if (!WaitUntilSettled(subjects) || !ReadCpu(subjects, cpuAfter)) {
+    if (!WaitUntilSettled(subjects) || !ReadFigures(subjects, atEnd)) {
         return false;
     }
     if (!StopAll(subjects)) {
@@ -222,8 +236,8 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
     for (std::size_t i = 0; i < subjects.size(); ++i) {
         Measured& measured = subjects[i];
         BenchLoadFigures figures;
-        figures.CpuMsPerThousand =
-            (cpuAfter[i] - cpuBefore[i]) * 1000 / static_cast<double>(load.Events()) * 1000;
+        figures.CpuMsPerThousand = CpuSeconds(measured.Figures.Name, atStart[i], atEnd[i]) * 1000 /
+                                   static_cast<double>(load.Events()) * 1000;
         switch (measured.Figures.What) {
             case Role::Listener: {
                 std::map<std::string, long> counts = ListenerCounts(measured.Subject->Output());
@@ -283,17 +297,16 @@ bool RunStarts(int rounds, std::vector<Measured>& subjects, BenchDesktop& deskto
 bool RunIdle(std::chrono::seconds idle, std::vector<Measured>& subjects, BenchDesktop& desktop,
              TrayIconWatch& watch) {
     std::cout << "  idle for " << idle.count() << " s..." << std::flush;
-    std::vector<double> before, after;
+    std::vector<ProcessFigures> before, after;
     if (!StartAll(subjects, desktop, watch) || !SleepFor(kSettleBeforeIdling) ||
-        !ReadCpu(subjects, before) || !SleepFor(idle) || !ReadCpu(subjects, after)) {
+        !ReadFigures(subjects, before) || !SleepFor(idle) || !ReadFigures(subjects, after)) {
         return false;
     }
     for (std::size_t i = 0; i < subjects.size(); ++i) {
         BenchSubjectFigures& figures = subjects[i].Figures;
-        figures.IdleCpuPercent = (after[i] - before[i]) / static_cast<double>(idle.count()) * 100;
-        if (const std::optional<ProcessFigures> now = subjects[i].Subject->Figures()) {
-            figures.SteadyRssKiB = now->RssKiB;
-        }
+        figures.IdleCpuPercent =
+            CpuSeconds(figures.Name, before[i], after[i]) / static_cast<double>(idle.count()) * 100;
+        figures.SteadyRssKiB = after[i].RssKiB;
     }
     std::cout << " done\n";
     return StopAll(subjects);
@@ -389,5 +402,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: kestrovin-bench-desktop [--quick]\n";
         return 2;
     }
-    return Run(quick);
+    const int status = Run(quick);
+    if (Interrupted()) {
+        std::cerr << "kestrovin-bench-desktop: interrupted; every program it started has ended\n";
+    }
+    return status;
 }
