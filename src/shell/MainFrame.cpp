@@ -14,7 +14,6 @@
 #include "server/ServerAddress.h"
 #include "shell/SkeldApp.h"
 #include "shell/SystemTray.h"
-#include "shell/TooltipText.h"
 #include "shell/TrayNotification.h"
 
 namespace {
@@ -51,6 +50,8 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
                        std::unique_ptr<PointerPort> pointer)
     : app_(app),
       tray_(tray),
+      shownTray_(tray, app.Record),
+      trayFeedback_(shownTray_),
       input_(std::move(input)),
       pointer_(std::move(pointer)),
       sampler_(*pointer_, app.Record.Account, app.Record.Prefs),
@@ -90,19 +91,19 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::SetIcon(TrayIconId icon) {
-    tray_.SetIcon(icon);
+    trayFeedback_.SetIcon(icon);
 }
 
 void CMainFrame::UpdateTooltip() {
-    tray_.SetTooltipText(QString::fromStdString(TooltipText(app_.Record)));
+    trayFeedback_.UpdateTooltip();
 }
 
 void CMainFrame::SetTooltipText(const std::string& text) {
-    tray_.SetTooltipText(QString::fromStdString(text));
+    trayFeedback_.SetTooltipText(text);
 }
 
 void CMainFrame::RefreshIcon() {
-    tray_.RefreshIcon();
+    trayFeedback_.RefreshIcon();
 }
 
 void CMainFrame::OnInputReadable() {

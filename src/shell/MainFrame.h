@@ -11,6 +11,8 @@
 #include "counting/RawInputCounter.h"
 #include "server/ApplicationServerActions.h"
 #include "shell/EndSkeldPort.h"
+#include "shell/FrameLimitedTray.h"
+#include "shell/ShownTray.h"
 #include "shell/SkeldScheduler.h"
 #include "shell/TimerPlan.h"
 #include "shell/TrayIconPort.h"
@@ -33,7 +35,7 @@ public:
                std::unique_ptr<PointerPort> pointer);
     ~CMainFrame() override;
 
-    // TrayIconPort
+    // TrayIconPort: at most one change per display frame (FrameLimitedTray).
     void SetIcon(TrayIconId icon) override;
     void UpdateTooltip() override;
     void SetTooltipText(const std::string& text) override;
@@ -73,6 +75,8 @@ private:
 
     CSkeldApp& app_;
     CSystemTray& tray_;
+    ShownTray shownTray_;
+    FrameLimitedTray trayFeedback_;
     std::unique_ptr<InputSource> input_;
     std::unique_ptr<PointerPort> pointer_;
     MouseSampler sampler_;

@@ -62,7 +62,11 @@ void CSystemTray::SetIcon(TrayIconId icon) {
         return;
     }
     current_ = icon;
-    icon_.setIcon(IconFor(icon));
+    QIcon& picture = pictures_[icon];
+    if (picture.isNull()) {
+        picture = IconFor(icon);
+    }
+    icon_.setIcon(picture);
 }
 
 void CSystemTray::SetTooltipText(const QString& text) {

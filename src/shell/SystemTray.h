@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QSystemTrayIcon>
+#include <map>
 
 #include "shell/TrayIconPort.h"
 
@@ -37,6 +38,8 @@ private:
     void ShowWhenTrayExists();
 
     QSystemTrayIcon icon_;
+    // Made once: a new QIcon would read and scale its pictures again at every change.
+    std::map<TrayIconId, QIcon> pictures_;
     TrayIconId current_ = TrayIconId::Normal;
     bool created_ = false;
 };

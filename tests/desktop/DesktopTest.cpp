@@ -20,8 +20,8 @@
 
 #include "AccountDatabase.h"
 #include "counting/KeyFrequencyTable.h"
-#include "desktop/ChildProcess.h"
 #include "platform/linux/FileTypedStore.h"
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 #include "support/XvfbServer.h"
 

@@ -1,6 +1,7 @@
 #include "platform/linux/XdgAutostart.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -54,6 +55,30 @@ TEST(XdgAutostartTest, FromEnvironmentStartsThisExecutableFromTheConfigHome) {
 
     entry.RemoveEntry();
     EXPECT_FALSE(std::filesystem::exists(entry.EntryPath()));
+}
+
+TEST(XdgAutostartTest, AnEntryThatAlreadySaysTheSameIsLeftAlone) {
+    TempFolder home;
+    const auto inode = [](const std::filesystem::path& file) {
+        struct stat info = {};
+        ::stat(file.c_str(), &info);
+        return info.st_ino;
+    };
+    XdgAutostart entry(home / "cfg", "/opt/kestrovin/kestrovin");
+    ASSERT_TRUE(entry.WriteEntry());
+    const ino_t written = inode(entry.EntryPath());
+    ASSERT_TRUE(entry.WriteEntry());
+    EXPECT_EQ(inode(entry.EntryPath()), written);
+
+    // A program that moved, or an entry with other permissions, is written again.
+    XdgAutostart moved(home / "cfg", "/usr/bin/kestrovin");
+    ASSERT_TRUE(moved.WriteEntry());
+    EXPECT_NE(ReadWholeFile(moved.EntryPath()).value_or("").find("\nExec=/usr/bin/kestrovin\n"),
+              std::string::npos);
+    ASSERT_EQ(::chmod(moved.EntryPath().c_str(), 0600), 0);
+    ASSERT_TRUE(moved.WriteEntry());
+    EXPECT_EQ(std::filesystem::status(moved.EntryPath()).permissions(),
+              std::filesystem::perms(0644));
 }
 
 }  // namespace
