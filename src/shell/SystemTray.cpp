@@ -1,6 +1,8 @@
 #include "shell/SystemTray.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QTimer>
 
 namespace {
@@ -67,6 +69,11 @@ void CSystemTray::SetIcon(TrayIconId icon) {
         picture = IconFor(icon);
     }
     icon_.setIcon(picture);
+    if (icon == TrayIconId::Sending) {
+        // The exchange that follows holds up the event loop, which would paint the picture
+        // only once the exchange is over: paint it now.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    }
 }
 
 void CSystemTray::SetTooltipText(const QString& text) {

@@ -1,7 +1,10 @@
 // The desktop program end to end: its own X server, a tray panel, the reference statistics
 // server and synthetic keystrokes and clicks, all started, and ended by process id, per test.
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +59,37 @@ std::string ReadFile(const std::filesystem::path& file) {
     text << in.rdbuf();
     return text.str();
 }
+
+// A loopback port that takes connections and never answers: an exchange with it lasts until
+// the program's receive time-out.
+class SilentServer {
+public:
+    SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (socket_ >= 0 && ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            ::listen(socket_, 8) == 0 &&
+            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            port_ = ntohs(address.sin_port);
+        }
+    }
+    ~SilentServer() {
+        if (socket_ >= 0) {
+            ::close(socket_);
+        }
+    }
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    // "127.0.0.1:port", or "" when no port could be had.
+    std::string Address() const { return port_ == 0 ? "" : "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    int socket_;
+    int port_ = 0;
+};
 
 // The value after "Label:" in kestrovin-cli status output, or "" when the line is missing.
 std::string StatusValue(const std::string& status, const std::string& label) {
@@ -293,6 +327,21 @@ protected:
         ASSERT_TRUE(store.Flush());
     }
 
+    // Whether the window's average colour is more blue than red: the sending picture is blue,
+    // the others orange.
+    bool IconLooksBlue(const std::string& window) const {
+        const ProgramResult average =
+            RunToEnd({"sh", "-c",
+                      "import -display " + xvfb_.Name() + " -window " + window +
+                          " png:- | convert png:- -scale '1x1!' -format '%[fx:r] %[fx:b]' info:"},
+                     ParentEnvironment());
+        std::istringstream values(average.Output);
+        double red = 1;
+        double blue = 0;
+        values >> red >> blue;
+        return average.Status == 0 && blue > red;
+    }
+
     void SaveScreenshot() const {
         const std::filesystem::path folder = KESTROVIN_SCREENSHOT_FOLDER;
         std::error_code ignored;
@@ -432,6 +481,30 @@ TEST_F(DesktopTest, SkeldNowFromTheTrayMenuSendsTheCounts) {
     const Account account = ServerAccount();
     EXPECT_EQ(account.totalKeys, 11);
     EXPECT_GE(account.totalClicks, 1);  // the right click; the menu's click may follow it
+    EXPECT_TRUE(StopCounter());
+}
+
+TEST_F(DesktopTest, TheIconTurnsBlueWhileCountsAreBeingSent) {
+    SilentServer silent;
+    ASSERT_FALSE(silent.Address().empty());
+    for (std::string& variable : environment_) {
+        if (variable.starts_with("KESTROVIN_SERVER=")) {
+            variable = "KESTROVIN_SERVER=" + silent.Address();
+        }
+    }
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    EXPECT_FALSE(IconLooksBlue(icon));
+    Type("abc");
+    WaitUntilSkeldAllowed();
+
+    // A double click sends at once; the exchange then waits for a reply that never comes, and
+    // the program cannot paint anything until it gives up.
+    const Geometry iconAt = GeometryOf(icon);
+    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
+             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "--repeat", "2", "--delay",
+             "80", "1"});
+    EXPECT_TRUE(PollUntil([&] { return IconLooksBlue(icon); }, 5s));
     EXPECT_TRUE(StopCounter());
 }
 
