@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,16 @@ namespace {
 using Lines = std::vector<std::string>;
 
 constexpr const char* kUnknown = "Unknown server message, please try again later.";
+
+// A reply and what it does to the assistant, the message boxes (ShowNoPopups off, then on)
+// and the debug log after the request's first line.
+struct Case {
+    std::string Reply;
+    Lines Assistant;
+    Lines Messages;
+    Lines MessagesWithoutPopups;
+    std::string LogLine;
+};
 
 // The account requests run before there is an account: the record has none.
 class AccountRequestTest : public RequestFixture {
@@ -34,17 +45,34 @@ protected:
         EXPECT_EQ(request.RankResult, 0);
     }
 
-    RecordingAssistant assistant;
-};
+    // Sends each case's reply, with ShowNoPopups off and on, to a fresh request that `send`
+    // starts; none of them is accepted or leaves a result behind.
+    void ExpectRefusals(const std::vector<Case>& cases,
+                        const std::function<void(Communication&)>& send,
+                        const std::string& firstLogLine) {
+        for (const Case& c : cases) {
+            for (const bool noPopups : {false, true}) {
+                SCOPED_TRACE(c.Reply + (noPopups ? " without popups" : ""));
+                record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
+                user = RecordingUser();
+                assistant = RecordingAssistant();
+                AnswerAll(c.Reply);
 
-// A reply and what it does to the assistant, the message boxes (ShowNoPopups off, then on)
-// and the debug log after the request's first line.
-struct Case {
-    std::string Reply;
-    Lines Assistant;
-    Lines Messages;
-    Lines MessagesWithoutPopups;
-    std::string LogLine;
+                Communication request = Prepared();
+                send(request);
+
+                EXPECT_EQ(assistant.calls, c.Assistant);
+                EXPECT_FALSE(assistant.accepted);
+                EXPECT_EQ(user.messages, noPopups ? c.MessagesWithoutPopups : c.Messages);
+                const Lines lines = DebugLines();
+                EXPECT_EQ(lines[lines.size() - 2], firstLogLine);
+                EXPECT_EQ(lines.back(), c.LogLine);
+                ExpectNoResults(request);
+            }
+        }
+    }
+
+    RecordingAssistant assistant;
 };
 
 TEST_F(AccountRequestTest, ComputerListOutcomes) {
@@ -85,25 +113,10 @@ TEST_F(AccountRequestTest, ComputerListOutcomes) {
          accepted},
         {"200 MSG hello", {}, {kUnknown}, {}, "SERVER - Unknown response: 200 MSG hello"},
     };
-    for (const Case& c : cases) {
-        for (const bool noPopups : {false, true}) {
-            SCOPED_TRACE(c.Reply + (noPopups ? " without popups" : ""));
-            record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
-            user = RecordingUser();
-            assistant = RecordingAssistant();
-            AnswerAll(c.Reply);
-
-            Communication request = Prepared();
-            request.FetchComputerList(assistant, "bob", "pw");
-
-            EXPECT_EQ(assistant.calls, c.Assistant);
-            EXPECT_FALSE(assistant.accepted);
-            EXPECT_EQ(user.messages, noPopups ? c.MessagesWithoutPopups : c.Messages);
-            const Lines lines = DebugLines();
-            EXPECT_EQ(lines[lines.size() - 2], "SERVER - Retrieving computer list");
-            EXPECT_EQ(lines.back(), c.LogLine);
-        }
-    }
+    ExpectRefusals(
+        cases,
+        [this](Communication& request) { request.FetchComputerList(assistant, "bob", "pw"); },
+        "SERVER - Retrieving computer list");
     EXPECT_EQ(Posted()[0], (PostedFieldList{{"action", "computer_list"},
                                             {"username", "bob"},
                                             {"password", "pw"},
@@ -131,24 +144,12 @@ TEST_F(AccountRequestTest, AccountInfoOutcomes) {
          "SERVER - Received server message"},
         {"100 AC OKAY", {}, {kUnknown}, {}, "SERVER - Unknown response: 100 AC OKAY"},
     };
-    for (const Case& c : cases) {
-        for (const bool noPopups : {false, true}) {
-            SCOPED_TRACE(c.Reply + (noPopups ? " without popups" : ""));
-            record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
-            user = RecordingUser();
-            assistant = RecordingAssistant();
-            AnswerAll(c.Reply);
-
-            Communication request = Prepared();
+    ExpectRefusals(
+        cases,
+        [this](Communication& request) {
             request.FetchAccountInfo(assistant, "bob", "laptop", "pw");
-
-            EXPECT_EQ(assistant.calls, c.Assistant);
-            EXPECT_FALSE(assistant.accepted);
-            EXPECT_EQ(user.messages, noPopups ? c.MessagesWithoutPopups : c.Messages);
-            EXPECT_EQ(DebugLines().back(), c.LogLine);
-            ExpectNoResults(request);
-        }
-    }
+        },
+        "SERVER - Retrieving account information");
     EXPECT_EQ(Posted()[0], (PostedFieldList{{"action", "accountinfo"},
                                             {"username", "bob"},
                                             {"password", "pw"},
@@ -187,26 +188,12 @@ TEST_F(AccountRequestTest, RegistrationOutcomes) {
         {"501 BAD PASSWORD", {}, {kUnknown}, {}, "SERVER - Unknown response: 501 BAD PASSWORD"},
         {"200 MSG No", {}, {kUnknown}, {}, "SERVER - Unknown response: 200 MSG No"},
     };
-    for (const Case& c : cases) {
-        for (const bool noPopups : {false, true}) {
-            SCOPED_TRACE(c.Reply + (noPopups ? " without popups" : ""));
-            record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
-            user = RecordingUser();
-            assistant = RecordingAssistant();
-            AnswerAll(c.Reply);
-
-            Communication request = Prepared();
+    ExpectRefusals(
+        cases,
+        [this](Communication& request) {
             request.RegisterAccount(assistant, "bob", "laptop", "pw", "bob@example.org");
-
-            EXPECT_EQ(assistant.calls, c.Assistant);
-            EXPECT_FALSE(assistant.accepted);
-            EXPECT_EQ(user.messages, noPopups ? c.MessagesWithoutPopups : c.Messages);
-            const Lines lines = DebugLines();
-            EXPECT_EQ(lines[lines.size() - 2], "SERVER - Retrieving account information");
-            EXPECT_EQ(lines.back(), c.LogLine);
-            ExpectNoResults(request);
-        }
-    }
+        },
+        "SERVER - Retrieving account information");
     EXPECT_EQ(Posted()[0], (PostedFieldList{{"action", "register_account"},
                                             {"username", "bob"},
                                             {"password", "pw"},
