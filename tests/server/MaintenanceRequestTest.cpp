@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,15 @@
 namespace {
 
 constexpr const char* kUnknown = "Unknown server message, please try again later.";
+
+// A reply, what the user sees with ShowNoPopups off and on, and the debug-log line after the
+// request's own first line.
+struct Row {
+    std::string Reply;
+    std::vector<std::string> Messages;
+    std::vector<std::string> MessagesWithoutPopups;
+    std::string LogLine;
+};
 
 class MaintenanceTest : public RequestFixture {
 protected:
@@ -24,15 +34,27 @@ protected:
                "server\r\nbefore using this program!  Please visit " +
                Address().WebPageUrl("/");
     }
-};
 
-// A reply, what the user sees with ShowNoPopups off and on, and the debug-log line after the
-// request's own first line.
-struct Row {
-    std::string Reply;
-    std::vector<std::string> Messages;
-    std::vector<std::string> MessagesWithoutPopups;
-    std::string LogLine;
+    // Sends each row's reply, with ShowNoPopups off and on, to the request `send` starts.
+    void ExpectReports(const std::vector<Row>& rows, const std::function<void()>& send,
+                       const std::string& firstLogLine) {
+        for (const Row& row : rows) {
+            for (const bool noPopups : {false, true}) {
+                SCOPED_TRACE(row.Reply + (noPopups ? " without popups" : ""));
+                record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
+                user = RecordingUser();
+                AnswerAll(row.Reply);
+
+                send();
+
+                EXPECT_EQ(user.messages, noPopups ? row.MessagesWithoutPopups : row.Messages);
+                const auto lines = DebugLines();
+                ASSERT_GE(lines.size(), 2u);
+                EXPECT_EQ(lines[lines.size() - 2], firstLogLine);
+                EXPECT_EQ(lines.back(), row.LogLine);
+            }
+        }
+    }
 };
 
 TEST_F(MaintenanceTest, TokenResetReportsEveryReplyAndKeepsTheAccountOnFailure) {
@@ -55,22 +77,9 @@ TEST_F(MaintenanceTest, TokenResetReportsEveryReplyAndKeepsTheAccountOnFailure) 
          "SERVER - Server message: Not now"},
         {"100 0K", {kUnknown}, {}, "SERVER - Unknown response: 100 0K"},
     };
-    for (const Row& row : rows) {
-        for (const bool noPopups : {false, true}) {
-            SCOPED_TRACE(row.Reply + (noPopups ? " without popups" : ""));
-            record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
-            user = RecordingUser();
-            AnswerAll(row.Reply);
-
-            Communication(Context()).ResetToken();
-
-            EXPECT_EQ(user.messages, noPopups ? row.MessagesWithoutPopups : row.Messages);
-            const auto lines = DebugLines();
-            ASSERT_GE(lines.size(), 2u);
-            EXPECT_EQ(lines[lines.size() - 2], "SERVER - Sending token reset request");
-            EXPECT_EQ(lines.back(), row.LogLine);
-        }
-    }
+    ExpectReports(
+        rows, [this] { Communication(Context()).ResetToken(); },
+        "SERVER - Sending token reset request");
     EXPECT_EQ(Account().Token, "tok-1");
     EXPECT_EQ(Account().GetUnsentKeys(), 10);
     EXPECT_EQ(Account().UnsentMetres.Load(), 3.0);
@@ -120,22 +129,9 @@ TEST_F(MaintenanceTest, PasswordResetReportsEveryReplyAndKeepsThePasswordOnFailu
          "SERVER - Server message: Wait a bit"},
         {"501 BAD PASSWORD", {kUnknown}, {}, "SERVER - Unknown response: 501 BAD PASSWORD"},
     };
-    for (const Row& row : rows) {
-        for (const bool noPopups : {false, true}) {
-            SCOPED_TRACE(row.Reply + (noPopups ? " without popups" : ""));
-            record.Prefs.ShowNoPopups = noPopups ? 1 : 0;
-            user = RecordingUser();
-            AnswerAll(row.Reply);
-
-            Communication(Context()).ResetPassword("n3wpassw0rd");
-
-            EXPECT_EQ(user.messages, noPopups ? row.MessagesWithoutPopups : row.Messages);
-            const auto lines = DebugLines();
-            ASSERT_GE(lines.size(), 2u);
-            EXPECT_EQ(lines[lines.size() - 2], "SERVER - Requesting password reset");
-            EXPECT_EQ(lines.back(), row.LogLine);
-        }
-    }
+    ExpectReports(
+        rows, [this] { Communication(Context()).ResetPassword("n3wpassw0rd"); },
+        "SERVER - Requesting password reset");
     EXPECT_EQ(Account().Password, "secret");
     EXPECT_FALSE(StateSaved());
 }
