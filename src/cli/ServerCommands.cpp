@@ -28,6 +28,23 @@ int StoreAccount(CliSession& session, const AcceptedAccount& account, std::ostre
     return 0;
 }
 
+// The account as the user named it and the server's results gave it; a registration's results
+// have no totals or rank, which stay 0.
+AcceptedAccount Accepted(const ServerCommandOptions& options, const Communication& request,
+                         const std::string& email) {
+    AcceptedAccount account;
+    account.UserName = options.User;
+    account.ComputerName = options.Computer;
+    account.Password = options.Password;
+    account.Email = email;
+    account.Token = request.TokenResult;
+    account.TotalKeys = request.TotalKeysResult;
+    account.TotalClicks = request.TotalClicksResult;
+    account.UserID = request.UserIdResult;
+    account.Rank = request.RankResult;
+    return account;
+}
+
 int Refused(std::ostream& err, const ConsoleAssistant& assistant, const char* what) {
     err << "kestrovin-cli: " << what;
     if (!assistant.LastStatus.empty()) {
@@ -53,14 +70,7 @@ int RunRegisterCommand(const DataFolder& dataFolder, const ServerCommandOptions&
     if (!assistant.Accepted) {
         return Refused(err, assistant, "the server did not register the account");
     }
-    AcceptedAccount account;
-    account.UserName = options.User;
-    account.ComputerName = options.Computer;
-    account.Password = options.Password;
-    account.Email = options.Email;
-    account.Token = request.TokenResult;
-    account.UserID = request.UserIdResult;
-    return StoreAccount(session, account, out);
+    return StoreAccount(session, Accepted(options, request, options.Email), out);
 }
 
 int RunLoginCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
@@ -95,17 +105,7 @@ int RunLoginCommand(const DataFolder& dataFolder, const ServerCommandOptions& op
     if (!assistant.Accepted) {
         return Refused(err, assistant, "the server did not accept the login");
     }
-    AcceptedAccount account;
-    account.UserName = options.User;
-    account.ComputerName = options.Computer;
-    account.Password = options.Password;
-    account.Email = request.EmailResult;
-    account.Token = request.TokenResult;
-    account.TotalKeys = request.TotalKeysResult;
-    account.TotalClicks = request.TotalClicksResult;
-    account.UserID = request.UserIdResult;
-    account.Rank = request.RankResult;
-    return StoreAccount(session, account, out);
+    return StoreAccount(session, Accepted(options, request, request.EmailResult), out);
 }
 
 int RunSkeldCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
