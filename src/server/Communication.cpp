@@ -169,6 +169,11 @@ void Communication::SkeldAccepted(const std::string& reply) {
     context_.Persistence.SaveAll(record, context_.Frequencies);
 }
 
+void Communication::Report(const std::string& logLine, const std::string& message) {
+    Debug(logLine);
+    context_.User.ShowMessage(message);
+}
+
 void Communication::SkeldFailed(const std::string& message, const std::string& logLine) {
     Debug(logLine);
     if (!ShowNoPopups()) {
@@ -190,25 +195,21 @@ void Communication::ResetToken() {
     const std::string reply = transport_.PostForm();
 
     if (Is(reply, "500 AC UNKNOWN")) {
-        Debug("SERVER - Unknown account");
-        context_.User.ShowMessage(AccountDoesNotExistText());
+        Report("SERVER - Unknown account", AccountDoesNotExistText());
     } else if (Is(reply, "100 OK")) {
         account.Token = ServerReply::WithoutEvery(reply, "100 OK ");
-        Debug("SERVER - Token reset");
-        context_.User.ShowMessage("Token reset!");
+        Report("SERVER - Token reset", "Token reset!");
         account.ResetUnsentKeys();
         account.ResetUnsentClicks();
         account.ResetUnsentDistance();
     } else if (Is(reply, "500 RT ERROR")) {
-        Debug("SERVER - Unknown error");
-        context_.User.ShowMessage("Request failed due a server error, please try again later.");
+        Report("SERVER - Unknown error",
+               "Request failed due a server error, please try again later.");
     } else if (Is(reply, "501 BAD PASSWORD")) {
-        Debug("SERVER - Wrong password");
-        context_.User.ShowMessage("Wrong password for account " + account.UserName + "!");
+        Report("SERVER - Wrong password", "Wrong password for account " + account.UserName + "!");
     } else if (Is(reply, "200 MSG")) {
         const std::string text = ServerReply::WithoutEvery(reply, "200 MSG ");
-        Debug("SERVER - Server message: " + text);
-        context_.User.ShowMessage("Server message: " + text);
+        Report("SERVER - Server message: " + text, "Server message: " + text);
     } else {
         UnknownReply(reply);
     }
@@ -224,24 +225,22 @@ void Communication::ResetPassword(const std::string& newPassword) {
     const std::string reply = transport_.PostForm();
 
     if (Is(reply, "500 AC UNKNOWN")) {
-        Debug("SERVER - Account unknown");
-        context_.User.ShowMessage(AccountDoesNotExistText());
+        Report("SERVER - Account unknown", AccountDoesNotExistText());
     } else if (Is(reply, "100 OK")) {
         account.Password = newPassword;
         // Saved at once: the server will only take the new password from now on, and the
         // client is the one place that knows it.
         context_.Persistence.SaveAll(context_.Record, context_.Frequencies);
-        Debug("SERVER - Password reset");
-        context_.User.ShowMessage(
-            "Your password in the client has been reset, please confirm the email which is sent "
-            "to your email address before you can resume skelding.");
+        Report("SERVER - Password reset",
+
+               "Your password in the client has been reset, please confirm the email which is sent "
+               "to your email address before you can resume skelding.");
     } else if (Is(reply, "500 RP ERROR")) {
-        Debug("SERVER - Unknown error");
-        context_.User.ShowMessage("Request failed due a server error, please try again later");
+        Report("SERVER - Unknown error",
+               "Request failed due a server error, please try again later");
     } else if (Is(reply, "200 MSG")) {
         const std::string text = ServerReply::WithoutEvery(reply, "200 MSG ");
-        Debug("SERVER - Server message: " + text);
-        context_.User.ShowMessage("Server message: " + text);
+        Report("SERVER - Server message: " + text, "Server message: " + text);
     } else {
         UnknownReply(reply);
     }
@@ -269,8 +268,7 @@ void Communication::SendKeyboardImage(const std::string& xml) {
         Debug("SERVER - Wrong password response");
     } else if (Is(reply, "500 AC UNKNOWN")) {
         const std::string message = "UserID " + std::to_string(account.UserID) + " not found!";
-        Debug("SERVER - " + message);
-        context_.User.ShowMessage(message);
+        Report("SERVER - " + message, message);
     }
     // Any other reply, a failed connection included, is left without a word.
 }

@@ -70,6 +70,8 @@ public:
 private:
     void SkeldAccepted(const std::string& reply);
     void SkeldFailed(const std::string& message, const std::string& logLine);
+    // Writes the debug-log line, then shows the message box.
+    void Report(const std::string& logLine, const std::string& message);
     void UnknownReply(const std::string& reply);
     void Debug(const std::string& line) const;
     bool ShowNoPopups() const;
