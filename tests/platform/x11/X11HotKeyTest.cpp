@@ -14,28 +14,18 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-class X11HotKeyTest : public XServerTest {
+class X11HotKeyTest : public X11InputSourceTestBase {
 protected:
-    void SetUp() override {
-        XServerTest::SetUp();
-        std::string error;
-        source = X11InputSource::Open({}, &error);
-        ASSERT_NE(source, nullptr) << error;
-    }
-
     // The hot keys delivered after these xdotool arguments.
     Events HotKeysAfter(std::vector<std::string> xdotool) {
-        Xdotool(std::move(xdotool));
         Events hotKeys;
-        for (const std::string& event : DeliveredUntilMarker(*source)) {
+        for (const std::string& event : After(std::move(xdotool))) {
             if (event.rfind("hot key", 0) == 0) {
                 hotKeys.push_back(event);
             }
         }
         return hotKeys;
     }
-
-    std::unique_ptr<X11InputSource> source;
 };
 
 TEST_F(X11HotKeyTest, AltCtrlPArrivesAsHotKey100WithItsKeysStillCounted) {

@@ -22,22 +22,7 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-class X11InputSourceTest : public XServerTest {
-protected:
-    void SetUp() override {
-        XServerTest::SetUp();
-        std::string error;
-        source = X11InputSource::Open({}, &error);
-        ASSERT_NE(source, nullptr) << error;
-    }
-
-    Events After(std::vector<std::string> xdotool) {
-        Xdotool(std::move(xdotool));
-        return DeliveredUntilMarker(*source);
-    }
-
-    std::unique_ptr<X11InputSource> source;
-};
+using X11InputSourceTest = X11InputSourceTestBase;
 
 TEST_F(X11InputSourceTest, AKeyArrivesAsOnePressAndOneRelease) {
     EXPECT_EQ(After({"key", "a"}), (Events{"key 0x41 down", "key 0x41 up"}));

@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "support/RunProgram.h"
 
@@ -69,4 +70,16 @@ std::string XServerTest::Describe(const RawInput& input) {
         std::snprintf(text, sizeof text, "buttons 0x%04X", input.mouse.usButtonFlags);
     }
     return text;
+}
+
+void X11InputSourceTestBase::SetUp() {
+    XServerTest::SetUp();
+    std::string error;
+    source = X11InputSource::Open({}, &error);
+    ASSERT_NE(source, nullptr) << error;
+}
+
+std::vector<std::string> X11InputSourceTestBase::After(std::vector<std::string> xdotool) {
+    Xdotool(std::move(xdotool));
+    return DeliveredUntilMarker(*source);
 }

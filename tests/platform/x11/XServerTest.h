@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/InputSource.h"
+#include "platform/x11/X11InputSource.h"
 #include "support/ScopedEnvironment.h"
 #include "support/XvfbServer.h"
 
@@ -31,4 +33,15 @@ protected:
 
     XvfbServer server;
     ScopedEnvironment environment;
+};
+
+// The same with the desktop's input source open on the test's server.
+class X11InputSourceTestBase : public XServerTest {
+protected:
+    void SetUp() override;
+
+    // What the source delivers after these xdotool arguments, up to the end marker.
+    std::vector<std::string> After(std::vector<std::string> xdotool);
+
+    std::unique_ptr<X11InputSource> source;
 };
