@@ -5,10 +5,12 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "desktop/Interruption.h"
 #include "support/ChildProcess.h"
+#include "support/ListeningAddress.h"
 
 extern char** environ;
 
@@ -54,22 +56,12 @@ bool BenchDesktop::Start(std::string& problem) {
         std::vector<std::string>{KESTROVIN_STATS_SERVER, "--port", "0", "--db",
                                  (folder_ / "stats.sqlite").string()},
         environment, serverOutput);
-    const std::string prefix = "Listening on ";
-    if (!PollUntil(
-            [&] {
-                const std::string text = ReadFile(serverOutput);
-                const std::size_t at = text.find(prefix);
-                const std::size_t end = text.find('\n', at);
-                if (at == std::string::npos || end == std::string::npos) {
-                    return false;
-                }
-                serverAddress_ = text.substr(at + prefix.size(), end - at - prefix.size());
-                return true;
-            },
-            10s)) {
+    std::optional<std::string> address;
+    if (!PollUntil([&] { return (address = ListeningAddress(serverOutput)).has_value(); }, 10s)) {
         problem = "the statistics server did not start: " + ReadFile(serverOutput);
         return false;
     }
+    serverAddress_ = *address;
 
     const std::filesystem::path trayerOutput = folder_ / "trayer.out";
     trayer_ = std::make_unique<ChildProcess>(

@@ -16,6 +16,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -25,6 +26,7 @@
 #include "counting/KeyFrequencyTable.h"
 #include "platform/linux/FileTypedStore.h"
 #include "support/ChildProcess.h"
+#include "support/ListeningAddress.h"
 #include "support/TempFolder.h"
 #include "support/XvfbServer.h"
 
@@ -127,22 +129,11 @@ protected:
             std::vector<std::string>{KESTROVIN_STATS_SERVER, "--port", "0", "--db",
                                      (folder_ / "stats.sqlite").string()},
             ParentEnvironment(), folder_ / "server.out");
-        const std::string prefix = "Listening on ";
-        std::string address;
+        std::optional<std::string> address;
         ASSERT_TRUE(PollUntil(
-            [&] {
-                const std::string line = ReadFile(folder_ / "server.out");
-                const std::size_t at = line.find(prefix);
-                const std::size_t end = line.find('\n', at);
-                if (at == std::string::npos || end == std::string::npos) {
-                    return false;
-                }
-                address = line.substr(at + prefix.size(), end - at - prefix.size());
-                return true;
-            },
-            10s))
+            [&] { return (address = ListeningAddress(folder_ / "server.out")).has_value(); }, 10s))
             << "the statistics server did not start: " << ReadFile(folder_ / "server.out");
-        environment_ = ChildEnvironment(address);
+        environment_ = ChildEnvironment(*address);
 
         trayer_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype",

@@ -1,14 +1,13 @@
 // The tray program's first start on a real (virtual) X server: it has no account, shows the
 // setup assistant, and a registration typed into it becomes the saved account.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "AccountDatabase.h"
 #include "MailOutbox.h"
@@ -18,6 +17,7 @@
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/linux/FileTypedStore.h"
+#include "support/ChildProcess.h"
 #include "support/FixedClock.h"
 #include "support/RecordingUser.h"
 #include "support/RunProgram.h"
@@ -32,33 +32,14 @@ public:
     void Send(const std::string&, const std::string&, const std::string&) override {}
 };
 
-// The program under test, started in the background and ended by its process id.
-class RunningProgram {
-public:
-    explicit RunningProgram(const std::string& path) {
-        char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-        if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
-            pid_ = 0;
-        }
+// The test's own environment, as ScopedEnvironment left it, for a program it starts.
+std::vector<std::string> CurrentEnvironment() {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        variables.emplace_back(*entry);
     }
-    ~RunningProgram() { Stop(); }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
-
-    bool Started() const { return pid_ != 0; }
-    void Stop() {
-        if (pid_ != 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
-            pid_ = 0;
-        }
-    }
-
-private:
-    pid_t pid_ = 0;
-};
+    return variables;
+}
 
 // Runs xdotool with a limit, so that a window that never comes fails the test instead of
 // hanging it.
@@ -96,8 +77,8 @@ TEST(SetupAssistantDesktopTest, ARegistrationOnTheFirstStartBecomesTheSavedAccou
     ASSERT_TRUE(server.Start("127.0.0.1", 0, error)) << error;
     environment.Set("KESTROVIN_SERVER", "127.0.0.1:" + std::to_string(server.Port()));
 
-    RunningProgram program(KESTROVIN_PROGRAM);
-    ASSERT_TRUE(program.Started());
+    ChildProcess program({KESTROVIN_PROGRAM}, CurrentEnvironment(), temp / "kestrovin.out");
+    ASSERT_NE(program.Pid(), 0);
     ASSERT_EQ(XDoTool({"search", "--sync", "--name", "Kestrovin Setup Assistant", "windowfocus",
                        "--sync"}),
               0);
