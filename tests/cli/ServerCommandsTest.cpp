@@ -9,26 +9,17 @@
 #include <memory>
 #include <string>
 
-#include "AccountDatabase.h"
-#include "MailOutbox.h"
-#include "PasswordHasher.h"
-#include "StatsServer.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/linux/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
-#include "support/FixedClock.h"
+#include "support/InProcessStatsServer.h"
 #include "support/RecordingUser.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 namespace {
-
-class DroppedMail final : public MailOutbox {
-public:
-    void Send(const std::string&, const std::string&, const std::string&) override {}
-};
 
 struct CliRun {
     int Status;
@@ -39,10 +30,7 @@ class ServerCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
-        server =
-            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
-        ASSERT_TRUE(server->Start("127.0.0.1", 0, error)) << error;
+        ASSERT_TRUE(server.Start(temp / "stats.sqlite", error)) << error;
         ::mkdir((temp / "runtime").c_str(), 0700);
         // The command runs as a separate program; the test reads its files with the same
         // variables set here.
@@ -50,9 +38,9 @@ protected:
         environment.Set("XDG_CONFIG_HOME", (temp / "config").string());
         environment.Set("XDG_DATA_HOME", (temp / "data").string());
         environment.Set("XDG_RUNTIME_DIR", (temp / "runtime").string());
-        environment.Set("KESTROVIN_SERVER", "127.0.0.1:" + std::to_string(server->Port()));
+        environment.Set("KESTROVIN_SERVER", server.Address());
     }
-    void TearDown() override { server.reset(); }
+    void TearDown() override { server.Stop(); }
 
     static CliRun Cli(const std::string& arguments) {
         const std::string command = std::string(KESTROVIN_CLI) + " " + arguments + " 2>&1";
@@ -84,18 +72,14 @@ protected:
     }
 
     std::string StatsPage(int userId) {
-        httplib::Client client("127.0.0.1", server->Port());
+        httplib::Client client("127.0.0.1", server.Port());
         const auto result = client.Get("/stats/users/" + std::to_string(userId) + "/");
         return result ? result->body : std::string();
     }
 
     TempFolder temp;
     ScopedEnvironment environment;
-    FixedClock serverClock;
-    DroppedMail mail;
-    PasswordHasher hasher{1000};
-    AccountDatabase database;
-    std::unique_ptr<StatsServer> server;
+    InProcessStatsServer server;
 };
 
 TEST_F(ServerCommandsTest, RegisterThenSkeldAddsToTheServersTotals) {

@@ -19,12 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "AccountDatabase.h"
-#include "MailOutbox.h"
-#include "PasswordHasher.h"
-#include "StatsServer.h"
 #include "dialogs/ProxyInfo.h"
 #include "server/RequestFixture.h"
+#include "support/InProcessStatsServer.h"
 
 namespace {
 
@@ -434,33 +431,21 @@ TEST_F(NewAccountDlgTest, EachPageIsSavedAsAScreenshot) {
 
 // --- Against the reference statistics server ---------------------------------------------
 
-class DroppedMail final : public MailOutbox {
-public:
-    void Send(const std::string&, const std::string&, const std::string&) override {}
-};
-
 class NewAccountDlgReferenceTest : public NewAccountDlgTest {
 protected:
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
-        statsServer =
-            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
-        ASSERT_TRUE(statsServer->Start("127.0.0.1", 0, error)) << error;
+        ASSERT_TRUE(statsServer.Start(temp / "stats.sqlite", error)) << error;
     }
-    void TearDown() override { statsServer.reset(); }
+    void TearDown() override { statsServer.Stop(); }
     RequestContext NewContext() override {
         RequestContext context = Context();
         context.Server =
-            ServerAddress({"127.0.0.1", static_cast<std::uint16_t>(statsServer->Port())});
+            ServerAddress({"127.0.0.1", static_cast<std::uint16_t>(statsServer.Port())});
         return context;
     }
 
-    FixedClock serverClock;
-    DroppedMail mail;
-    PasswordHasher hasher{1000};
-    AccountDatabase database;
-    std::unique_ptr<StatsServer> statsServer;
+    InProcessStatsServer statsServer;
 };
 
 TEST_F(NewAccountDlgReferenceTest, RegisterThenLogInOnAnotherStart) {

@@ -6,21 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "AccountDatabase.h"
-#include "MailOutbox.h"
-#include "PasswordHasher.h"
-#include "StatsServer.h"
 #include "server/BeginSkeld.h"
 #include "server/Communication.h"
 #include "server/RequestFixture.h"
+#include "support/InProcessStatsServer.h"
 #include "support/RecordingAssistant.h"
 
 namespace {
-
-class DroppedMail final : public MailOutbox {
-public:
-    void Send(const std::string&, const std::string&, const std::string&) override {}
-};
 
 class ReferenceServerTest : public RequestFixture {
 protected:
@@ -28,17 +20,14 @@ protected:
 
     void SetUp() override {
         std::string error;
-        ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
-        statsServer =
-            std::make_unique<StatsServer>(database, hasher, serverClock, mail, ServerSettings{});
-        ASSERT_TRUE(statsServer->Start("127.0.0.1", 0, error)) << error;
+        ASSERT_TRUE(statsServer.Start(temp / "stats.sqlite", error)) << error;
     }
-    void TearDown() override { statsServer.reset(); }
+    void TearDown() override { statsServer.Stop(); }
 
     RequestContext ReferenceContext() {
         RequestContext context = Context();
         context.Server =
-            ServerAddress({"127.0.0.1", static_cast<std::uint16_t>(statsServer->Port())});
+            ServerAddress({"127.0.0.1", static_cast<std::uint16_t>(statsServer.Port())});
         return context;
     }
 
@@ -57,11 +46,7 @@ protected:
         record.Prefs.ApplyNewAccountValues();
     }
 
-    FixedClock serverClock;
-    DroppedMail mail;
-    PasswordHasher hasher{1000};  // fast enough for a test; the stored format is the same
-    AccountDatabase database;
-    std::unique_ptr<StatsServer> statsServer;
+    InProcessStatsServer statsServer;
     RecordingAssistant assistant;
 };
 

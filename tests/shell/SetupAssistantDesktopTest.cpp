@@ -9,16 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "AccountDatabase.h"
-#include "MailOutbox.h"
-#include "PasswordHasher.h"
-#include "StatsServer.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/linux/FileTypedStore.h"
 #include "support/ChildProcess.h"
-#include "support/FixedClock.h"
+#include "support/InProcessStatsServer.h"
 #include "support/RecordingUser.h"
 #include "support/RunProgram.h"
 #include "support/ScopedEnvironment.h"
@@ -26,11 +22,6 @@
 #include "support/XvfbServer.h"
 
 namespace {
-
-class DroppedMail final : public MailOutbox {
-public:
-    void Send(const std::string&, const std::string&, const std::string&) override {}
-};
 
 // The test's own environment, as ScopedEnvironment left it, for a program it starts.
 std::vector<std::string> CurrentEnvironment() {
@@ -67,15 +58,10 @@ TEST(SetupAssistantDesktopTest, ARegistrationOnTheFirstStartBecomesTheSavedAccou
     std::filesystem::create_directories(temp / "run");
     std::filesystem::permissions(temp / "run", std::filesystem::perms::owner_all);
 
-    FixedClock serverClock;
-    DroppedMail mail;
-    PasswordHasher hasher{1000};
-    AccountDatabase database;
+    InProcessStatsServer server;
     std::string error;
-    ASSERT_TRUE(database.Open(temp / "stats.sqlite", error)) << error;
-    StatsServer server(database, hasher, serverClock, mail, ServerSettings{});
-    ASSERT_TRUE(server.Start("127.0.0.1", 0, error)) << error;
-    environment.Set("KESTROVIN_SERVER", "127.0.0.1:" + std::to_string(server.Port()));
+    ASSERT_TRUE(server.Start(temp / "stats.sqlite", error)) << error;
+    environment.Set("KESTROVIN_SERVER", server.Address());
 
     ChildProcess program({KESTROVIN_PROGRAM}, CurrentEnvironment(), temp / "kestrovin.out");
     ASSERT_NE(program.Pid(), 0);
