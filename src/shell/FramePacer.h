@@ -23,7 +23,6 @@ public:
     void Cancel();
     // Runs a waiting run now; the timer calls it when the frame is over.
     void RunWaiting();
-    bool Waiting() const { return waiting_; }
 
 private:
     void Run();
