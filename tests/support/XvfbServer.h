@@ -10,7 +10,10 @@
 #include <string>
 
 // A virtual X server of the test's own. Xvfb picks a free display number and writes it to a
-// pipe (-displayfd), so tests running in parallel never share a display. Stopped, by its
+// pipe (-displayfd), so tests running in parallel never share a display. It never resets
+// (-noreset): by default an X server resets when its last client leaves, and a client that
+// connects during the reset is turned away (a tray panel started right after a short xdotool
+// call failed with "cannot open display" that way on a loaded machine). Stopped, by its
 // process id, when the object goes.
 class XvfbServer {
 public:
@@ -30,8 +33,8 @@ public:
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-                   "1024x768x24", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset",
+                   "-screen", "0", "1024x768x24", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(ends[1]);
