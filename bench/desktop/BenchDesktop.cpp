@@ -1,7 +1,5 @@
 #include "desktop/BenchDesktop.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -11,8 +9,7 @@
 #include "desktop/Interruption.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
-
-extern char** environ;
+#include "support/PrivateDesktopHome.h"
 
 namespace {
 
@@ -83,35 +80,11 @@ bool BenchDesktop::Start(std::string& problem) {
 
 std::filesystem::path BenchDesktop::MakeHome(const std::string& name) const {
     const std::filesystem::path home = folder_ / name;
-    for (const char* folder : {"home", "config", "data", "runtime"}) {
-        std::filesystem::create_directories(home / folder);
-    }
-    // Qt and the single-instance lock insist on a private runtime folder.
-    ::chmod((home / "runtime").c_str(), 0700);
+    // A home that could not be made shows as a program that does not start.
+    PrivateDesktopHome::Create(home);
     return home;
 }
 
 std::vector<std::string> BenchDesktop::Environment(const std::filesystem::path& home) const {
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable = *entry;
-        const std::string name = variable.substr(0, variable.find('='));
-        if (name == "HOME" || name.starts_with("XDG_") || name == "DISPLAY" ||
-            name == "WAYLAND_DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS" ||
-            name == "SESSION_MANAGER" || name.starts_with("QT_") || name == "KESTROVIN_SERVER") {
-            continue;
-        }
-        result.push_back(variable);
-    }
-    result.push_back("HOME=" + (home / "home").string());
-    result.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-    result.push_back("XDG_DATA_HOME=" + (home / "data").string());
-    result.push_back("XDG_RUNTIME_DIR=" + (home / "runtime").string());
-    result.push_back("DISPLAY=" + DisplayName());
-    // Without a session bus Qt docks its icon in the XEmbed tray, the one trayer offers.
-    result.push_back("QT_QPA_PLATFORM=xcb");
-    if (!serverAddress_.empty()) {
-        result.push_back("KESTROVIN_SERVER=" + serverAddress_);
-    }
-    return result;
+    return PrivateDesktopHome::Environment(home, DisplayName(), serverAddress_);
 }

@@ -3,7 +3,6 @@
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -27,10 +26,9 @@
 #include "platform/linux/FileTypedStore.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
+#include "support/PrivateDesktopHome.h"
 #include "support/TempFolder.h"
 #include "support/XvfbServer.h"
-
-extern char** environ;
 
 namespace {
 
@@ -119,16 +117,12 @@ class DesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(xvfb_.Name().empty()) << xvfb_.Problem();
-        for (const char* name : {"home", "config", "data", "runtime"}) {
-            std::filesystem::create_directory(folder_ / name);
-        }
-        // Qt and the single-instance lock insist on a private runtime folder.
-        ASSERT_EQ(::chmod((folder_ / "runtime").c_str(), 0700), 0);
+        ASSERT_TRUE(PrivateDesktopHome::Create(folder_.Path()));
 
         server_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{KESTROVIN_STATS_SERVER, "--port", "0", "--db",
                                      (folder_ / "stats.sqlite").string()},
-            ParentEnvironment(), folder_ / "server.out");
+            PrivateDesktopHome::WithoutDesktop(), folder_ / "server.out");
         std::optional<std::string> address;
         ASSERT_TRUE(PollUntil(
             [&] { return (address = ListeningAddress(folder_ / "server.out")).has_value(); }, 10s))
@@ -168,34 +162,9 @@ protected:
         server_.reset();
     }
 
-    // The test's environment without anything that would lead the children to the real
-    // desktop, the real home or a real statistics server.
-    static std::vector<std::string> ParentEnvironment() {
-        std::vector<std::string> result;
-        for (char** entry = environ; *entry != nullptr; ++entry) {
-            const std::string variable = *entry;
-            const std::string name = variable.substr(0, variable.find('='));
-            if (name == "HOME" || name.starts_with("XDG_") || name == "DISPLAY" ||
-                name == "WAYLAND_DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS" ||
-                name == "SESSION_MANAGER" || name.starts_with("QT_") ||
-                name == "KESTROVIN_SERVER" || name == "LSAN_OPTIONS") {
-                continue;
-            }
-            result.push_back(variable);
-        }
-        return result;
-    }
-
     std::vector<std::string> ChildEnvironment(const std::string& serverAddress) const {
-        std::vector<std::string> result = ParentEnvironment();
-        result.push_back("HOME=" + (folder_ / "home").string());
-        result.push_back("XDG_CONFIG_HOME=" + (folder_ / "config").string());
-        result.push_back("XDG_DATA_HOME=" + (folder_ / "data").string());
-        result.push_back("XDG_RUNTIME_DIR=" + (folder_ / "runtime").string());
-        result.push_back("DISPLAY=" + xvfb_.Name());
-        // Without a session bus Qt docks the icon in the XEmbed tray, the one trayer offers.
-        result.push_back("QT_QPA_PLATFORM=xcb");
-        result.push_back("KESTROVIN_SERVER=" + serverAddress);
+        std::vector<std::string> result =
+            PrivateDesktopHome::Environment(folder_.Path(), xvfb_.Name(), serverAddress);
         // For sanitizer builds: the leaks of system libraries are not ours to report.
         result.push_back("LSAN_OPTIONS=suppressions=" KESTROVIN_LSAN_SUPPRESSIONS);
         return result;
@@ -325,7 +294,7 @@ protected:
             RunToEnd({"sh", "-c",
                       "import -display " + xvfb_.Name() + " -window " + window +
                           " png:- | convert png:- -scale '1x1!' -format '%[fx:r] %[fx:b]' info:"},
-                     ParentEnvironment());
+                     PrivateDesktopHome::WithoutDesktop());
         std::istringstream values(average.Output);
         double red = 1;
         double blue = 0;
@@ -340,7 +309,7 @@ protected:
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::filesystem::path file = folder / (std::string(test->name()) + ".png");
         if (RunToEnd({"import", "-display", xvfb_.Name(), "-window", "root", file.string()},
-                     ParentEnvironment())
+                     PrivateDesktopHome::WithoutDesktop())
                 .Status == 0) {
             std::cerr << "Screenshot: " << file.string() << '\n';
         }
