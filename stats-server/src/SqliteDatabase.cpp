@@ -1,6 +1,42 @@
 #include "SqliteDatabase.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Creates the file readable and writable by its owner only, or takes group and other rights
+// from one that exists, before SQLite opens it: it holds password hashes, e-mail addresses and
+// tokens. SQLite gives the -wal and -shm files the database's mode; those left by an older
+// run are tightened too.
+bool MakePrivate(const std::filesystem::path& file, std::string& error) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat info = {};
+    const bool tightened = ::fstat(fd, &info) == 0 &&
+                           ((info.st_mode & 077) == 0 || ::fchmod(fd, info.st_mode & 0700) == 0);
+    if (!tightened) {
+        error = std::string("cannot make it private: ") + std::strerror(errno);
+    }
+    ::close(fd);
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const std::string companion = file.string() + suffix;
+        if (::stat(companion.c_str(), &info) == 0 && (info.st_mode & 077) != 0) {
+            ::chmod(companion.c_str(), info.st_mode & 0700);
+        }
+    }
+    return tightened;
+}
+
+}  // namespace
 
 SqliteDatabase::~SqliteDatabase() {
     sqlite3_close_v2(database_);
@@ -9,6 +45,9 @@ SqliteDatabase::~SqliteDatabase() {
 bool SqliteDatabase::Open(const std::filesystem::path& file, std::string& error) {
     sqlite3_close_v2(database_);
     database_ = nullptr;
+    if (!MakePrivate(file, error)) {
+        return false;
+    }
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(file.c_str(), &database_, flags, nullptr) != SQLITE_OK) {
         error = database_ != nullptr ? sqlite3_errmsg(database_) : "out of memory";

@@ -18,7 +18,8 @@ public:
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
-    // Opens or creates the file; on failure returns false and describes why in `error`.
+    // Opens or creates the file, readable by its owner only; on failure returns false and
+    // describes why in `error`.
     bool Open(const std::filesystem::path& file, std::string& error);
 
     bool Execute(std::string_view sql);
