@@ -49,6 +49,11 @@ StatsServer::~StatsServer() {
 
 void StatsServer::AddRoutes() {
     http_.set_payload_max_length(kMaxBodyBytes);
+    http_.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+    http_.set_read_timeout(kReadTimeoutSeconds);
+    http_.set_write_timeout(kWriteTimeoutSeconds);
+    http_.set_keep_alive_timeout(kKeepAliveSeconds);
+    http_.set_keep_alive_max_count(kKeepAliveMaxRequests);
 
     // The client's requests. The body is read here rather than by the library, which would
     // parse it as a form of its own and refuse long ones (a keyboard image easily is).

@@ -21,6 +21,15 @@
 class StatsServer {
 public:
     static constexpr std::size_t kMaxBodyBytes = 1 << 20;
+    // Clients send a whole request at once; one that falls silent for longer is dropped, so a
+    // crowd of slow senders cannot keep the worker threads from everyone else. Idle kept-alive
+    // connections are closed as soon, and none serves more than a handful of requests.
+    static constexpr int kReadTimeoutSeconds = 2;
+    static constexpr int kWriteTimeoutSeconds = 5;
+    static constexpr int kKeepAliveSeconds = 2;
+    static constexpr std::size_t kKeepAliveMaxRequests = 10;
+    // Requests mostly wait for the database lock or the network, not the processor.
+    static constexpr std::size_t kWorkerThreads = 32;
 
     StatsServer(AccountDatabase& database, const PasswordHasher& hasher, const Clock& clock,
                 MailOutbox& mail, ServerSettings settings);

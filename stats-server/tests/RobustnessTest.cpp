@@ -1,4 +1,14 @@
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <latch>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "ServerFixture.h"
 
@@ -89,6 +99,57 @@ TEST_F(RobustnessTest, OtherMethodsAndAddresses) {
     EXPECT_EQ(Get("/stats/users/99999999999999999999999/").status, 404);
     EXPECT_EQ(PostWebForm("/wiki/", "a=b").status, 404);
     ExpectStillAnswering();
+}
+
+// Dozens of clients that send their request one byte every three seconds, as a slow or hostile
+// peer does, while an ordinary skeld comes in: the skeld is answered while they still send.
+TEST_F(RobustnessTest, SlowClientsCannotHoldTheServer) {
+    const auto account = Register("alice");
+    constexpr int kSlowClients = 40;
+    std::atomic<bool> done = false;
+    std::latch started(kSlowClients);
+    std::vector<std::jthread> slowClients;
+    for (int i = 0; i < kSlowClients; ++i) {
+        slowClients.emplace_back([&] {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in address = {};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<std::uint16_t>(server_->Port()));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+            const std::string request = "POST /server.php HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+            for (std::size_t sent = 0; sent < request.size() && !done; ++sent) {
+                ::send(fd, &request[sent], 1, MSG_NOSIGNAL);
+                if (sent == 0) {
+                    started.count_down();
+                }
+                for (int tick = 0; tick < 30 && !done; ++tick) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                }
+            }
+            ::close(fd);
+        });
+    }
+    started.wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    // Generous: without the server's time-outs this waits for as long as the slow clients send.
+    httplib::Client client = Client();
+    client.set_read_timeout(std::chrono::seconds(30));
+    const auto reply = client.Post("/server.php",
+                                   EncodedBody({{"action", "skeld"},
+                                                {"ostype", "1"},
+                                                {"userid", account.userId},
+                                                {"password", "secret"},
+                                                {"computer", "desk"},
+                                                {"token", account.token},
+                                                {"keycount", "5"},
+                                                {"clickcount", "1"},
+                                                {"miles", "0.000"}}),
+                                   "application/x-www-form-urlencoded");
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(reply->body.starts_with("100 P OK 5\t1\t")) << reply->body;
+    done = true;
 }
 
 }  // namespace
