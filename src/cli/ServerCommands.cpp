@@ -20,7 +20,8 @@ namespace {
 // written for the tray program beside this tool, and everything is saved.
 int StoreAccount(CliSession& session, const AcceptedAccount& account, std::ostream& out) {
     TakeOverAccount(session.Record, account, SystemClock::Instance().Now());
-    XdgAutostart entry(UserFolders::ConfigHome(), session.Folder().ProgramFolder() / "kestrovin");
+    XdgAutostart entry(UserFolders::ConfigHome(), session.Folder().ProgramFolder() / "kestrovin",
+                       XdgAutostart::ServerFromEnvironment());
     Autostart(entry, session.User()).Set(session.Record.Prefs.LoadAtWinStartup);
     session.SaveAll();
     out << "Account " << account.UserName << " on computer " << account.ComputerName

@@ -100,4 +100,30 @@ TEST_F(AutostartTest, AnUnknownConfigFolderOrProgramPathIsReported) {
     EXPECT_FALSE(fs::exists(EntryPath()));
 }
 
+// The desktop's own "don't start at log-in" switch writes into the same entry; every start
+// rewrites the entry and must keep the user's choice.
+TEST_F(AutostartTest, TheDesktopsStartSwitchesSurviveTheRewrite) {
+    const struct {
+        const char* written;  // the lines the desktop left in the entry
+        const char* kept;     // the entry's lines after Terminal=false once rewritten
+    } cases[] = {
+        {"Hidden=true\n", "X-GNOME-Autostart-enabled=true\nHidden=true\n"},
+        {"X-GNOME-Autostart-enabled=false\n", "X-GNOME-Autostart-enabled=false\n"},
+        {"Hidden = true\nX-GNOME-Autostart-enabled=false\n",
+         "X-GNOME-Autostart-enabled=false\nHidden=true\n"},
+        {"Hidden=false\n", "X-GNOME-Autostart-enabled=true\nHidden=false\n"},
+        // Only the entry's own group counts.
+        {"[Desktop Action Quit]\nHidden=true\n", "X-GNOME-Autostart-enabled=true\n"},
+    };
+    for (const auto& c : cases) {
+        Set(1, "/media/usb/kestrovin");
+        std::ofstream(EntryPath(), std::ios::app) << c.written;
+        Set(1, "/home/ann/apps/kestrovin");
+        const std::string entry = ReadWholeFile(EntryPath()).value_or("");
+        EXPECT_EQ(entry.substr(entry.find("Terminal=false\n") + 15), c.kept) << c.written;
+        EXPECT_NE(entry.find("\nExec=/home/ann/apps/kestrovin\n"), std::string::npos);
+        Set(0);
+    }
+}
+
 }  // namespace

@@ -36,6 +36,10 @@ TEST(XdgAutostartTest, ExecQuotesAndEscapesThePathAsDesktopEntriesRequire) {
     for (const auto& c : cases) {
         EXPECT_EQ(XdgAutostart::ExecValue(c.path), c.exec) << c.path;
     }
+    EXPECT_EQ(XdgAutostart::ExecValue("/opt/kestrovin/kestrovin", "127.0.0.1:8080"),
+              "env KESTROVIN_SERVER=127.0.0.1:8080 /opt/kestrovin/kestrovin");
+    EXPECT_EQ(XdgAutostart::ExecValue("/home/ann/My Programs/kestrovin", "[::1]:8080"),
+              "env KESTROVIN_SERVER=[::1]:8080 \"/home/ann/My Programs/kestrovin\"");
 }
 
 TEST(XdgAutostartTest, FromEnvironmentStartsThisExecutableFromTheConfigHome) {
@@ -55,6 +59,19 @@ TEST(XdgAutostartTest, FromEnvironmentStartsThisExecutableFromTheConfigHome) {
 
     entry.RemoveEntry();
     EXPECT_FALSE(std::filesystem::exists(entry.EntryPath()));
+
+    // Started with a server of its own, the program is started with it at the next log-in; a
+    // value the program would ignore is not carried.
+    environment.Set("KESTROVIN_SERVER", "127.0.0.1:28017");
+    ASSERT_TRUE(XdgAutostart::FromEnvironment().WriteEntry());
+    EXPECT_NE(ReadWholeFile(entry.EntryPath())
+                  .value_or("")
+                  .find("\nExec=env KESTROVIN_SERVER=127.0.0.1:28017 " + exec + "\n"),
+              std::string::npos);
+    environment.Set("KESTROVIN_SERVER", "http://127.0.0.1:28017/");
+    ASSERT_TRUE(XdgAutostart::FromEnvironment().WriteEntry());
+    EXPECT_NE(ReadWholeFile(entry.EntryPath()).value_or("").find("\nExec=" + exec + "\n"),
+              std::string::npos);
 }
 
 TEST(XdgAutostartTest, AnEntryThatAlreadySaysTheSameIsLeftAlone) {

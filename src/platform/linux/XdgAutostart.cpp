@@ -7,9 +7,14 @@
 #include <system_error>
 #include <utility>
 
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+
 #include "persistence/EnsureFolder.h"
 #include "persistence/FileIo.h"
 #include "platform/linux/UserFolders.h"
+#include "server/ServerAddress.h"
 
 namespace {
 
@@ -71,10 +76,26 @@ std::string EscapeStringValue(const std::string& value) {
     return escaped;
 }
 
+// Keys a desktop's session settings write into the entry to keep it from starting; the
+// user's choice outlives every rewrite.
+constexpr std::string_view UserSwitchKeys[] = {"X-GNOME-Autostart-enabled", "Hidden"};
+constexpr std::string_view DefaultEnabled = "X-GNOME-Autostart-enabled=true\n";
+
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 }  // namespace
 
-XdgAutostart::XdgAutostart(std::filesystem::path configHome, std::filesystem::path executable)
-    : configHome_(std::move(configHome)), executable_(std::move(executable)) {}
+XdgAutostart::XdgAutostart(std::filesystem::path configHome, std::filesystem::path executable,
+                           std::string server)
+    : configHome_(std::move(configHome)),
+      executable_(std::move(executable)),
+      server_(std::move(server)) {}
 
 XdgAutostart XdgAutostart::FromEnvironment() {
     std::error_code error;
@@ -82,15 +103,57 @@ XdgAutostart XdgAutostart::FromEnvironment() {
     if (error) {
         executable.clear();
     }
-    return XdgAutostart(UserFolders::ConfigHome(), std::move(executable));
+    return XdgAutostart(UserFolders::ConfigHome(), std::move(executable), ServerFromEnvironment());
+}
+
+std::string XdgAutostart::ServerFromEnvironment() {
+    const char* value = std::getenv("KESTROVIN_SERVER");
+    return value != nullptr && ServerAddress::ParseHostPort(value) ? value : "";
 }
 
 std::filesystem::path XdgAutostart::EntryPath() const {
     return configHome_ / "autostart" / "Kestrovin.desktop";
 }
 
-std::string XdgAutostart::ExecValue(const std::string& executable) {
-    return EscapeStringValue(EscapeFieldCodes(QuoteArgument(executable)));
+std::string XdgAutostart::ExecValue(const std::string& executable, const std::string& server) {
+    const std::string program = QuoteArgument(executable);
+    const std::string command =
+        server.empty() ? program
+                       : "env " + QuoteArgument("KESTROVIN_SERVER=" + server) + " " + program;
+    return EscapeStringValue(EscapeFieldCodes(command));
+}
+
+std::string XdgAutostart::UserSwitches() const {
+    struct stat info = {};
+    if (::stat(EntryPath().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::string(DefaultEnabled);
+    }
+    const std::optional<std::string> text = ReadWholeFile(EntryPath());
+    if (!text) {
+        return std::string(DefaultEnabled);
+    }
+    std::string kept[std::size(UserSwitchKeys)];
+    std::istringstream lines(*text);
+    bool inMainGroup = false;
+    for (std::string line; std::getline(lines, line);) {
+        const std::string_view trimmed = Trimmed(line);
+        if (trimmed.starts_with('[')) {
+            inMainGroup = trimmed == "[Desktop Entry]";
+            continue;
+        }
+        const std::size_t equals = trimmed.find('=');
+        if (!inMainGroup || equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = Trimmed(trimmed.substr(0, equals));
+        for (std::size_t i = 0; i < std::size(UserSwitchKeys); ++i) {
+            if (key == UserSwitchKeys[i]) {
+                kept[i] = std::string(key) + "=" +
+                          std::string(Trimmed(trimmed.substr(equals + 1))) + "\n";
+            }
+        }
+    }
+    return kept[0].empty() ? std::string(DefaultEnabled) + kept[1] : kept[0] + kept[1];
 }
 
 bool XdgAutostart::WriteEntry() {
@@ -106,10 +169,10 @@ bool XdgAutostart::WriteEntry() {
         "Name=Kestrovin\n"
         "Comment=Counts keystrokes, mouse clicks and mouse travel\n"
         "Exec=" +
-        ExecValue(executable_.string()) +
+        ExecValue(executable_.string(), server_) +
         "\n"
-        "Terminal=false\n"
-        "X-GNOME-Autostart-enabled=true\n";
+        "Terminal=false\n" +
+        UserSwitches();
     // Every start writes the entry: one that already says this is left alone, which spares the
     // start two waits for the disk.
     struct stat info = {};

@@ -10,11 +10,17 @@
 class XdgAutostart final : public AutostartPort {
 public:
     // `configHome`: the user's configuration folder (empty when unknown); `executable`: the full
-    // path the entry starts (empty when unknown).
-    XdgAutostart(std::filesystem::path configHome, std::filesystem::path executable);
+    // path the entry starts (empty when unknown); `server`: a statistics server "host[:port]"
+    // the program is started with (KESTROVIN_SERVER), empty for the compiled-in one.
+    XdgAutostart(std::filesystem::path configHome, std::filesystem::path executable,
+                 std::string server = "");
 
-    // $XDG_CONFIG_HOME (or ~/.config) and the running executable (/proc/self/exe).
+    // $XDG_CONFIG_HOME (or ~/.config), the running executable (/proc/self/exe) and the server
+    // of this run (ServerFromEnvironment).
     static XdgAutostart FromEnvironment();
+    // KESTROVIN_SERVER when it names a valid server, otherwise empty: a program started with
+    // its own server is started with it at the next log-in too.
+    static std::string ServerFromEnvironment();
 
     // configHome + "/autostart/Kestrovin.desktop".
     std::filesystem::path EntryPath() const;
@@ -22,11 +28,17 @@ public:
     bool WriteEntry() override;
     void RemoveEntry() override;
 
-    // The Exec value that runs `executable` with no arguments, quoted and escaped as desktop
-    // entries require.
-    static std::string ExecValue(const std::string& executable);
+    // The Exec value that runs `executable` with no arguments (through env with
+    // KESTROVIN_SERVER set when `server` is not empty), quoted and escaped as desktop entries
+    // require.
+    static std::string ExecValue(const std::string& executable, const std::string& server = "");
 
 private:
+    // The desktop's own "don't start at log-in" switches, written into this entry by its
+    // session settings, as they stand in the entry now; empty when absent.
+    std::string UserSwitches() const;
+
     std::filesystem::path configHome_;
     std::filesystem::path executable_;
+    std::string server_;
 };
