@@ -13,6 +13,7 @@ struct ServerSettings {
     std::string newestVersion = "1.7.1";  // the check_version answer
     std::int64_t throttleSeconds = 0;     // minimum time between two skelds of one computer
     std::string publicUrl;                // start of the links in the server's e-mail
+    bool sendsMail = false;               // through a mail server, rather than into the outbox
 };
 
 // Everything an action needs besides the request.

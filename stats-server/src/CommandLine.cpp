@@ -32,7 +32,8 @@ CommandLine::Result CommandLine::Parse(const std::vector<std::string>& arguments
             continue;
         }
         if (name != "--db" && name != "--port" && name != "--host" && name != "--newest-version" &&
-            name != "--throttle-seconds" && name != "--public-url") {
+            name != "--throttle-seconds" && name != "--public-url" && name != "--smtp-url" &&
+            name != "--mail-from" && name != "--smtp-user" && name != "--smtp-password") {
             return {std::nullopt, "unknown option " + name};
         }
         if (!value) {
@@ -68,6 +69,23 @@ CommandLine::Result CommandLine::Parse(const std::vector<std::string>& arguments
                 return {std::nullopt, "--throttle-seconds needs a number of seconds (0 = off)"};
             }
             options.settings.throttleSeconds = *seconds;
+        } else if (name == "--smtp-url") {
+            if ((!value->starts_with("smtp://") && !value->starts_with("smtps://")) ||
+                HasControlCharacter(*value)) {
+                return {std::nullopt,
+                        "--smtp-url needs an address starting with smtp:// or smtps://"};
+            }
+            options.smtp.url = *value;
+        } else if (name == "--mail-from") {
+            if (value->find('@') == std::string::npos || HasControlCharacter(*value) ||
+                value->find_first_of(" <>") != std::string::npos) {
+                return {std::nullopt, "--mail-from needs an e-mail address"};
+            }
+            options.smtp.from = *value;
+        } else if (name == "--smtp-user") {
+            options.smtp.user = *value;
+        } else if (name == "--smtp-password") {
+            options.smtp.password = *value;
         } else {
             if (!value->starts_with("http://") && !value->starts_with("https://")) {
                 return {std::nullopt, "--public-url needs an address starting with http://"};
@@ -78,6 +96,14 @@ CommandLine::Result CommandLine::Parse(const std::vector<std::string>& arguments
             options.settings.publicUrl = *value;
         }
     }
+    if (options.smtp.url.empty() != options.smtp.from.empty()) {
+        return {std::nullopt, "--smtp-url and --mail-from go together"};
+    }
+    if (options.smtp.url.empty() &&
+        (!options.smtp.user.empty() || !options.smtp.password.empty())) {
+        return {std::nullopt, "--smtp-user and --smtp-password need --smtp-url"};
+    }
+    options.settings.sendsMail = !options.smtp.url.empty();
     return {options, ""};
 }
 
@@ -98,9 +124,18 @@ std::string CommandLine::Usage() {
            "  --throttle-seconds N     the least time between two skelds of one computer;\n"
            "                           sooner ones are refused (default: 0, no limit)\n"
            "  --public-url URL         how users reach this server, for the links in its\n"
-           "                           e-mail (default: http://HOST:PORT)\n"
+           "                           mail (default: http://HOST:PORT)\n"
+           "  --smtp-url URL           send mail through this mail server: smtp://HOST[:PORT]\n"
+           "                           (TLS through STARTTLS when offered, required with a\n"
+           "                           log-in) or smtps://HOST[:PORT] (TLS from the start)\n"
+           "  --mail-from ADDRESS      the sender of that mail (needed with --smtp-url)\n"
+           "  --smtp-user NAME         log in to the mail server as NAME\n"
+           "  --smtp-password TEXT     with this password\n"
            "  --help                   show this text\n"
            "\n"
            "On start it prints \"Listening on HOST:PORT\". It stops on SIGTERM or SIGINT.\n"
-           "E-mail (password-reset confirmations) is printed to standard output.\n";
+           "Without --smtp-url it sends no mail: each message (a password-reset confirmation)\n"
+           "is kept as a file in the folder NAME-outbox beside the database NAME.sqlite and\n"
+           "listed at http://HOST:PORT/outbox/ for browsers on this machine. Messages the mail\n"
+           "server refuses are kept there too.\n";
 }

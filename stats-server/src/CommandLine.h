@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ActionContext.h"
+#include "SmtpMailOutbox.h"
 
 // What the command line of kestrovin-stats-server asks for.
 struct CommandLineOptions {
@@ -13,6 +14,7 @@ struct CommandLineOptions {
     std::string host = "127.0.0.1";
     int port = 80;
     ServerSettings settings;
+    SmtpSettings smtp;  // an empty url: no mail server, mail is kept in the outbox folder
     bool help = false;
 };
 

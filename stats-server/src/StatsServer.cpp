@@ -1,5 +1,7 @@
 #include "StatsServer.h"
 
+#include <arpa/inet.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -153,6 +155,46 @@ void StatsServer::AddRoutes() {
             response.status = 500;
             response.set_content("Internal server error\n", "text/plain; charset=utf-8");
         });
+}
+
+void StatsServer::ShowOutbox(const OutboxFolder& outbox) {
+    // The messages hold confirmation links: whoever reads them can change a password.
+    const auto local = [](const httplib::Request& request, httplib::Response& response) {
+        if (IsLoopbackPeer(request.remote_addr)) {
+            return true;
+        }
+        response.status = 403;
+        response.set_content("The outbox is shown only on the server's own machine.\n",
+                             "text/plain; charset=utf-8");
+        return false;
+    };
+    http_.Get("/outbox", [](const httplib::Request&, httplib::Response& response) {
+        Redirect(response, "/outbox/");
+    });
+    http_.Get("/outbox/",
+              [this, &outbox, local](const httplib::Request& request, httplib::Response& response) {
+                  if (local(request, response)) {
+                      Send(response, pages_.Outbox(outbox));
+                  }
+              });
+    http_.Get(R"(/outbox/([^/]+))",
+              [this, &outbox, local](const httplib::Request& request, httplib::Response& response) {
+                  if (local(request, response)) {
+                      Send(response, pages_.OutboxMessage(outbox, request.matches[1].str()));
+                  }
+              });
+}
+
+bool StatsServer::IsLoopbackPeer(std::string_view address) {
+    if (address.starts_with("::ffff:")) {
+        address.remove_prefix(7);
+    }
+    if (address == "::1") {
+        return true;
+    }
+    in_addr ipv4 = {};
+    const std::string text(address);
+    return inet_pton(AF_INET, text.c_str(), &ipv4) == 1 && (ntohl(ipv4.s_addr) >> 24) == 127;
 }
 
 bool StatsServer::Start(const std::string& host, int port, std::string& error) {

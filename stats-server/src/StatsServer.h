@@ -5,12 +5,14 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "AccountDatabase.h"
 #include "ActionContext.h"
 #include "ActionDispatcher.h"
 #include "MailOutbox.h"
+#include "OutboxFolder.h"
 #include "PasswordHasher.h"
 #include "WebPages.h"
 #include "platform/Clock.h"
@@ -40,6 +42,12 @@ public:
     // Listens on host:port (port 0: any free port) and serves on threads of its own until
     // Stop. Returns false with a reason when the address cannot be used.
     bool Start(const std::string& host, int port, std::string& error);
+    // Serves the messages kept in `outbox` at /outbox/, to clients on this machine only. Call
+    // before Start; the folder must outlive the server.
+    void ShowOutbox(const OutboxFolder& outbox);
+    // Whether a peer address (as the library reports it) is this machine's loopback.
+    static bool IsLoopbackPeer(std::string_view address);
+
     // The port it listens on, once started.
     int Port() const { return port_; }
     // Stops listening, lets running requests finish and returns; safe to call twice.

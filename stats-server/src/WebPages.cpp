@@ -115,12 +115,22 @@ WebReply WebPages::Downloads() const {
 }
 
 WebReply WebPages::Wiki() const {
+    const std::string delivery =
+        context_.settings.sendsMail
+            ? "the link this server mails to your account's address"
+            : "the link in the confirmation message; this server sends no mail itself but keeps "
+              "each message for its operator, who forwards it to you (on the server's machine "
+              "they are listed at <a href=\"/outbox/\">/outbox/</a>)";
     return Page(
         "Help",
         "<h2>What Kestrovin counts</h2>\n<p>The client counts your keystrokes, mouse clicks "
         "and mouse travel whichever program has the focus, and from time to time sends the "
         "new counts to this server: a <em>skeld</em>. The server adds them to your account and "
         "answers with your lifetime totals, your rank and a fresh token.</p>\n"
+        "<h2>Words</h2>\n<p>A <em>skeld</em> is one upload of the counts a computer gathered "
+        "since its last one.</p>\n<p>A <em>token</em> is a random code the server gives a "
+        "computer with every accepted skeld and expects back with the next one, so that no "
+        "skeld is counted twice and two machines cannot use one computer name unnoticed.</p>\n"
         "<h2>Tokens</h2>\n<p>Every accepted skeld gives the computer a new token, which its "
         "next skeld must show. When a computer's token is no longer valid (for example "
         "because the same computer name is used on two machines) the client offers to reset "
@@ -129,9 +139,11 @@ WebReply WebPages::Wiki() const {
         "<a href=\"/computers/\">add one here</a> and choose it in the client's setup "
         "assistant.</p>\n"
         "<h2>Password reset</h2>\n<p>The client can set a new random password. It becomes "
-        "valid once you open the link this server mails to your account's address.</p>\n"
-        "<h2>Your own server</h2>\n<p>Point a client at another server with "
-        "<code>KESTROVIN_SERVER=host:port</code> in its environment.</p>");
+        "valid once you open " +
+            delivery +
+            ".</p>\n"
+            "<h2>Your own server</h2>\n<p>Point a client at another server with "
+            "<code>KESTROVIN_SERVER=host:port</code> in its environment.</p>");
 }
 
 WebReply WebPages::DynamicImages() const {
@@ -266,4 +278,32 @@ WebReply WebPages::AddComputer(std::string_view account, std::string_view passwo
 
 WebReply WebPages::NotFound() const {
     return Page(404, "Not found", "<p>There is no page at this address.</p>");
+}
+
+WebReply WebPages::Outbox(const OutboxFolder& outbox) const {
+    const auto entries = outbox.List();
+    std::string body =
+        "<p>This server sends no mail itself" +
+        std::string(context_.settings.sendsMail ? " when its mail server refuses a message" : "") +
+        ": each message is kept in <code>" + HtmlPage::Escape(outbox.Folder().string()) +
+        "</code> for you to forward. Delete a file there once it is "
+        "handled.</p>\n";
+    if (entries.empty()) {
+        return Page("Outbox", body + "<p>No messages.</p>");
+    }
+    body += "<table>\n<tr><th>Date</th><th>To</th><th>Subject</th></tr>\n";
+    for (const auto& entry : entries) {
+        body += "<tr><td>" + HtmlPage::Escape(entry.date) + "</td><td>" +
+                HtmlPage::Escape(entry.to) + "</td><td><a href=\"/outbox/" + entry.name + "\">" +
+                HtmlPage::Escape(entry.subject) + "</a></td></tr>\n";
+    }
+    return Page("Outbox", body + "</table>");
+}
+
+WebReply WebPages::OutboxMessage(const OutboxFolder& outbox, std::string_view name) const {
+    const auto text = outbox.Read(name);
+    if (!text) {
+        return NotFound();
+    }
+    return {200, "text/plain; charset=utf-8", *text};
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "ActionContext.h"
+#include "OutboxFolder.h"
 
 // One page or image as the web server sends it.
 struct WebReply {
@@ -35,6 +36,9 @@ public:
     WebReply AddComputer(std::string_view account, std::string_view password,
                          std::string_view computer) const;
     WebReply NotFound() const;
+    // The messages the server kept instead of mailing them, and one of them.
+    WebReply Outbox(const OutboxFolder& outbox) const;
+    WebReply OutboxMessage(const OutboxFolder& outbox, std::string_view name) const;
 
 private:
     const ActionContext& context_;

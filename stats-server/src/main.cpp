@@ -1,14 +1,17 @@
+#include <curl/curl.h>
 #include <pthread.h>
 
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "AccountDatabase.h"
 #include "CommandLine.h"
+#include "OutboxFolder.h"
 #include "PasswordHasher.h"
-#include "PrintedMailOutbox.h"
+#include "SmtpMailOutbox.h"
 #include "StatsServer.h"
 #include "platform/Clock.h"
 
@@ -26,6 +29,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Before any thread: libcurl's set-up for the mail server is not thread-safe everywhere.
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+
     // The stop signals are taken by sigwait below, never by a handler: blocked here, before
     // any thread starts, they stay blocked in every thread the server creates.
     sigset_t stopSignals;
@@ -42,13 +48,23 @@ int main(int argc, char** argv) {
         return 1;
     }
     const PasswordHasher hasher;
-    PrintedMailOutbox mail(std::cout);
+    OutboxFolder outbox(OutboxFolder::BesideDatabase(std::filesystem::absolute(options.database)));
+    SmtpMailOutbox smtp(options.smtp, outbox);
+    MailOutbox& mail = options.smtp.url.empty() ? static_cast<MailOutbox&>(outbox) : smtp;
     StatsServer server(database, hasher, SystemClock::Instance(), mail, options.settings);
+    server.ShowOutbox(outbox);
     if (!server.Start(options.host, options.port, error)) {
         std::cerr << "kestrovin-stats-server: " << error << "\n";
         return 1;
     }
-    std::cout << "Listening on " << options.host << ":" << server.Port() << std::endl;
+    std::cout << "Listening on " << options.host << ":" << server.Port() << "\n";
+    if (options.smtp.url.empty()) {
+        std::cout << "Sends no mail: messages are kept in " << outbox.Folder().string()
+                  << " (on this machine also at /outbox/)" << std::endl;
+    } else {
+        std::cout << "Sends mail through " << options.smtp.url
+                  << "; messages it refuses are kept in " << outbox.Folder().string() << std::endl;
+    }
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

@@ -26,6 +26,17 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
     EXPECT_EQ(all.options->settings.throttleSeconds, 60);
     EXPECT_EQ(all.options->settings.publicUrl, "http://stats.example.org");
     EXPECT_TRUE(all.options->help);
+    EXPECT_FALSE(all.options->settings.sendsMail);
+
+    const auto mail = CommandLine::Parse({"--smtp-url", "smtps://mail.example.org:465",
+                                          "--mail-from=stats@example.org", "--smtp-user", "stats",
+                                          "--smtp-password", "pw"});
+    ASSERT_TRUE(mail.options) << mail.error;
+    EXPECT_EQ(mail.options->smtp.url, "smtps://mail.example.org:465");
+    EXPECT_EQ(mail.options->smtp.from, "stats@example.org");
+    EXPECT_EQ(mail.options->smtp.user, "stats");
+    EXPECT_EQ(mail.options->smtp.password, "pw");
+    EXPECT_TRUE(mail.options->settings.sendsMail);
 }
 
 TEST(CommandLineTest, UnusableArgumentsAreRefusedWithAReason) {
@@ -41,6 +52,12 @@ TEST(CommandLineTest, UnusableArgumentsAreRefusedWithAReason) {
         {"--db="},
         {"--public-url", "stats.example.org"},
         {"8080"},
+        {"--smtp-url", "mail.example.org", "--mail-from", "a@example.org"},
+        {"--smtp-url", "smtp://mail.example.org"},
+        {"--mail-from", "a@example.org"},
+        {"--smtp-url", "smtp://mail.example.org", "--mail-from", "nobody"},
+        {"--smtp-url", "smtp://mail.example.org", "--mail-from", "a@example.org\r\nBcc: b@x"},
+        {"--smtp-user", "stats"},
     };
     for (const auto& arguments : cases) {
         const auto result = CommandLine::Parse(arguments);

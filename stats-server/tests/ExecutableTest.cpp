@@ -94,6 +94,10 @@ TEST(ExecutableTest, SaysWhereItListensServesAndStopsCleanlyOnSigterm) {
         const std::string prefix = "Listening on 127.0.0.1:";
         ASSERT_TRUE(line.starts_with(prefix)) << line;
         const int port = std::stoi(line.substr(prefix.size()));
+        // Without a mail server it says where its messages are kept.
+        EXPECT_EQ(server.ReadLine(), "Sends no mail: messages are kept in " +
+                                         (folder / "stats-outbox").string() +
+                                         " (on this machine also at /outbox/)");
 
         httplib::Client client("127.0.0.1", port);
         const auto reply =
@@ -119,7 +123,10 @@ TEST(ExecutableTest, RefusesWhatItCannotUse) {
 
     ServerProcess help({"--help"});
     EXPECT_EQ(help.Wait(), 0);
-    EXPECT_NE(help.ReadRest().find("--throttle-seconds N"), std::string::npos);
+    const std::string usage = help.ReadRest();
+    EXPECT_NE(usage.find("--throttle-seconds N"), std::string::npos);
+    EXPECT_NE(usage.find("--smtp-url URL"), std::string::npos);
+    EXPECT_NE(usage.find("Without --smtp-url it sends no mail"), std::string::npos);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "AccountDatabase.h"
 #include "MailOutbox.h"
+#include "OutboxFolder.h"
 #include "PasswordHasher.h"
 #include "StatsServer.h"
 #include "persistence/QuickCrypt.h"
@@ -82,14 +83,21 @@ protected:
     void SetUp() override { StartServer(ServerSettings{}); }
     void TearDown() override { server_.reset(); }
 
-    void StartServer(const ServerSettings& settings) {
+    // `mail`: where the server's mail goes instead of the recording outbox; `shownOutbox`: the
+    // folder served at /outbox/.
+    void StartServer(const ServerSettings& settings, MailOutbox* mail = nullptr,
+                     const OutboxFolder* shownOutbox = nullptr) {
         server_.reset();
         if (!database_) {
             database_ = std::make_unique<AccountDatabase>();
             std::string error;
             ASSERT_TRUE(database_->Open(folder_ / "stats.sqlite", error)) << error;
         }
-        server_ = std::make_unique<StatsServer>(*database_, hasher_, clock_, outbox_, settings);
+        server_ = std::make_unique<StatsServer>(*database_, hasher_, clock_,
+                                                mail != nullptr ? *mail : outbox_, settings);
+        if (shownOutbox != nullptr) {
+            server_->ShowOutbox(*shownOutbox);
+        }
         std::string error;
         ASSERT_TRUE(server_->Start("127.0.0.1", 0, error)) << error;
     }
