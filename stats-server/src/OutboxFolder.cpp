@@ -103,8 +103,8 @@ std::vector<OutboxFolder::Entry> OutboxFolder::List() const {
             continue;
         }
         const std::string text = Read(name).value_or("");
-        entries.push_back(
-            {name, HeaderValue(text, "To"), HeaderValue(text, "Subject"), HeaderValue(text, "Date")});
+        entries.push_back({name, HeaderValue(text, "To"), HeaderValue(text, "Subject"),
+                           HeaderValue(text, "Date")});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.name > b.name; });

@@ -48,7 +48,8 @@ bool SmtpMailOutbox::Deliver(const std::string& to, const std::string& subject,
         error = "libcurl could not start";
         return false;
     }
-    const std::string text = MailMessage::Text(settings_.from, to, subject, body, std::time(nullptr));
+    const std::string text =
+        MailMessage::Text(settings_.from, to, subject, body, std::time(nullptr));
     Upload upload{text};
     const std::string from = "<" + settings_.from + ">";
     const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> recipients(

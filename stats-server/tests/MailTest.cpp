@@ -34,9 +34,8 @@ public:
         port_ = ntohs(address.sin_port);
         std::promise<Received> promise;
         received_ = promise.get_future();
-        thread_ = std::jthread([this, promise = std::move(promise)]() mutable {
-            promise.set_value(Serve());
-        });
+        thread_ = std::jthread(
+            [this, promise = std::move(promise)]() mutable { promise.set_value(Serve()); });
     }
     ~OneMessageSmtpServer() {
         ::shutdown(listener_, SHUT_RDWR);
@@ -140,7 +139,8 @@ TEST_F(MailTest, APasswordResetIsMailedThroughTheMailServerAndItsLinkWorks) {
     const std::string link = LinkPath(received.data);
     ASSERT_FALSE(link.empty()) << received.data;
     EXPECT_EQ(Get(link).status, 200);
-    EXPECT_TRUE(Skeld(account.userId, account.token, 1, 1, "0.000", "fresh").starts_with("100 P OK"));
+    EXPECT_TRUE(
+        Skeld(account.userId, account.token, 1, 1, "0.000", "fresh").starts_with("100 P OK"));
 }
 
 TEST_F(MailTest, AMessageTheMailServerDoesNotTakeIsKeptInTheOutbox) {
@@ -150,9 +150,8 @@ TEST_F(MailTest, AMessageTheMailServerDoesNotTakeIsKeptInTheOutbox) {
         OneMessageSmtpServer gone;  // a port nothing listens on once it is gone
         closedPort = std::stoi(gone.Url().substr(gone.Url().rfind(':') + 1));
     }
-    SmtpMailOutbox smtp({"smtp://127.0.0.1:" + std::to_string(closedPort), "stats@example.org",
-                         "", ""},
-                        outbox);
+    SmtpMailOutbox smtp(
+        {"smtp://127.0.0.1:" + std::to_string(closedPort), "stats@example.org", "", ""}, outbox);
     StartServer(ServerSettings{}, &smtp);
     const auto account = Register("alice", "secret", "desk", "alice@example.org");
     EXPECT_EQ(AskForNewPassword(account.userId, "fresh"), "100 OK");
@@ -212,9 +211,9 @@ TEST(OutboxAccessTest, OnlyLoopbackPeersSeeTheOutbox) {
         const char* address;
         bool loopback;
     } cases[] = {
-        {"127.0.0.1", true},       {"127.1.2.3", true},  {"::1", true},
+        {"127.0.0.1", true},        {"127.1.2.3", true},     {"::1", true},
         {"::ffff:127.0.0.1", true}, {"192.168.1.20", false}, {"10.0.0.1", false},
-        {"::ffff:10.0.0.1", false}, {"2001:db8::1", false}, {"", false},
+        {"::ffff:10.0.0.1", false}, {"2001:db8::1", false},  {"", false},
         {"128.0.0.1", false},       {"localhost", false},
     };
     for (const auto& c : cases) {
