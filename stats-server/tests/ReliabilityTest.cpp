@@ -79,7 +79,8 @@ std::optional<std::string> AcceptedToken(const Posted& reply) {
 std::string IntegrityCheck(const std::filesystem::path& database) {
     sqlite3* connection = nullptr;
     std::string result = "cannot open";
-    if (sqlite3_open_v2(database.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(database.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         sqlite3_exec(
             connection, "PRAGMA integrity_check",
             [](void* out, int, char** values, char**) {
@@ -123,8 +124,8 @@ TEST_F(ReliabilityTest, ConcurrentSkeldsFromManyAccountsAddUpExactly) {
         computers.push_back({account.userId, "desk", account.token});
         for (int c = 1; c < kComputersPerAccount; ++c) {
             const std::string computer = "pc" + std::to_string(c);
-            ASSERT_EQ(PostWebForm("/computers/", "account=" + name +
-                                                     "&password=secret&computer=" + computer)
+            ASSERT_EQ(PostWebForm("/computers/",
+                                  "account=" + name + "&password=secret&computer=" + computer)
                           .status,
                       200);
             computers.push_back({account.userId, computer, TokenOf(name, computer)});
@@ -141,9 +142,9 @@ TEST_F(ReliabilityTest, ConcurrentSkeldsFromManyAccountsAddUpExactly) {
                 CurlClient client(Origin());
                 for (int s = 1; s <= kSkeldsPerComputer; ++s) {
                     // Keys s * (i + 1), clicks s, a quarter mile: sums that are exact in binary.
-                    const auto token = AcceptedToken(client.Post(
-                        SkeldBody(computer.userId, computer.name, computer.token,
-                                  s * static_cast<int>(i + 1), s, "0.250")));
+                    const auto token = AcceptedToken(
+                        client.Post(SkeldBody(computer.userId, computer.name, computer.token,
+                                              s * static_cast<int>(i + 1), s, "0.250")));
                     if (!token) {
                         ++refused;
                         return;
@@ -207,8 +208,8 @@ TEST_F(ReliabilityTest, RandomMalformedBodiesAreRefusedAndTheDatabaseStaysSound)
                      {"xml", "<KeyFrequencies><Letters><A>3</A></Letters></KeyFrequencies>"}}),
     };
     // Some plain numbers among them, so that requests also get past the form checks.
-    const std::string odd[] = {"-1",  "1e999", "",         "\x01\xff",  "99999999999999999999",
-                               "nan", "0x10",  " 5",       "%00",       std::string(300, 'x'),
+    const std::string odd[] = {"-1",  "1e999", "",           "\x01\xff", "99999999999999999999",
+                               "nan", "0x10",  " 5",         "%00",      std::string(300, 'x'),
                                "5",   "0",     "2147483647", "0.125"};
     constexpr int kBodies = 600;
     std::map<std::string, int> outcomes;
@@ -240,29 +241,30 @@ TEST_F(ReliabilityTest, RandomMalformedBodiesAreRefusedAndTheDatabaseStaysSound)
                 break;
             }
             default: {  // well encoded, with values no client sends
-                Fields fields = {{"action", pick(2) == 0 ? "skeld" : "register_account"},
-                                 {"ostype", "1"},
-                                 {"userid", pick(2) == 0 ? alice.userId : odd[pick(std::size(odd))]},
-                                 {"username", odd[pick(std::size(odd))]},
-                                 {"password", pick(2) == 0 ? "secret" : odd[pick(std::size(odd))]},
-                                 {"computer", pick(2) == 0 ? "desk" : odd[pick(std::size(odd))]},
-                                 {"email", odd[pick(std::size(odd))] + "@x"},
-                                 {"token", odd[pick(std::size(odd))]},
-                                 {"keycount", odd[pick(std::size(odd))]},
-                                 {"clickcount", odd[pick(std::size(odd))]},
-                                 {"miles", odd[pick(std::size(odd))]}};
+                Fields fields = {
+                    {"action", pick(2) == 0 ? "skeld" : "register_account"},
+                    {"ostype", "1"},
+                    {"userid", pick(2) == 0 ? alice.userId : odd[pick(std::size(odd))]},
+                    {"username", odd[pick(std::size(odd))]},
+                    {"password", pick(2) == 0 ? "secret" : odd[pick(std::size(odd))]},
+                    {"computer", pick(2) == 0 ? "desk" : odd[pick(std::size(odd))]},
+                    {"email", odd[pick(std::size(odd))] + "@x"},
+                    {"token", odd[pick(std::size(odd))]},
+                    {"keycount", odd[pick(std::size(odd))]},
+                    {"clickcount", odd[pick(std::size(odd))]},
+                    {"miles", odd[pick(std::size(odd))]}};
                 body = EncodedBody(fields);
             }
         }
         const Posted posted = PostBody(body);
         const bool refused = posted.status >= 400 && posted.status < 500;
-        const bool protocolReply =
-            posted.status == 200 && !posted.body.empty() && posted.body.size() < 1000 &&
-            std::isdigit(static_cast<unsigned char>(posted.body[0]));
+        const bool protocolReply = posted.status == 200 && !posted.body.empty() &&
+                                   posted.body.size() < 1000 &&
+                                   std::isdigit(static_cast<unsigned char>(posted.body[0]));
         ASSERT_TRUE(refused || protocolReply)
             << i << ": HTTP " << posted.status << " " << posted.body.substr(0, 200);
         ++outcomes[posted.status == 200 ? posted.body.substr(0, posted.body.find_first_of(" \t", 4))
-                                         : std::to_string(posted.status)];
+                                        : std::to_string(posted.status)];
     }
     std::cout << "[ figures  ] " << kBodies << " malformed bodies:";
     for (const auto& [outcome, count] : outcomes) {
@@ -328,9 +330,8 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
                 threads.emplace_back([&] {
                     CurlClient client(origin);
                     for (int keys = 1;; ++keys) {
-                        const auto token = AcceptedToken(
-                            client.Post(SkeldBody(account.userId, "desk", account.token, keys, 1,
-                                                  "0.000")));
+                        const auto token = AcceptedToken(client.Post(
+                            SkeldBody(account.userId, "desk", account.token, keys, 1, "0.000")));
                         if (!token) {
                             account.inFlight = keys;
                             return;

@@ -70,10 +70,10 @@ TEST(LocalServerSetupTest, TheNextLogInStartsTheServerWhereTheProgramLooks) {
     // The program was registered while it ran with that server (as scripts/run starts it).
     std::vector<std::string> withServer = environment;
     withServer.push_back("KESTROVIN_SERVER=" + address);
-    const ProgramResult registered = RunToEnd({KESTROVIN_CLI, "register", "--user", "dora",
-                                               "--password", "pw", "--email", "dora@example.org",
-                                               "--computer", "den"},
-                                              withServer);
+    const ProgramResult registered =
+        RunToEnd({KESTROVIN_CLI, "register", "--user", "dora", "--password", "pw", "--email",
+                  "dora@example.org", "--computer", "den"},
+                 withServer);
     ASSERT_EQ(registered.Status, 0) << registered.Output;
     const std::vector<std::string> programCommand =
         ExecArguments(home / "config/autostart/Kestrovin.desktop");
