@@ -282,12 +282,12 @@ WebReply WebPages::NotFound() const {
 
 WebReply WebPages::Outbox(const OutboxFolder& outbox) const {
     const auto entries = outbox.List();
-    std::string body =
-        "<p>This server sends no mail itself" +
-        std::string(context_.settings.sendsMail ? " when its mail server refuses a message" : "") +
-        ": each message is kept in <code>" + HtmlPage::Escape(outbox.Folder().string()) +
-        "</code> for you to forward. Delete a file there once it is "
-        "handled.</p>\n";
+    const std::string folder = "<code>" + HtmlPage::Escape(outbox.Folder().string()) + "</code>";
+    std::string body = "<p>" +
+                       (context_.settings.sendsMail
+                            ? "Messages the mail server refused are kept in " + folder
+                            : "This server sends no mail: each message is kept in " + folder) +
+                       " for you to forward. Delete a file there once it is handled.</p>\n";
     if (entries.empty()) {
         return Page("Outbox", body + "<p>No messages.</p>");
     }
