@@ -3,13 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <string_view>
-#include <system_error>
-#include <utility>
-
 #include <cstdlib>
 #include <optional>
 #include <sstream>
+#include <string_view>
+#include <system_error>
+#include <utility>
 
 #include "persistence/EnsureFolder.h"
 #include "persistence/FileIo.h"
