@@ -324,6 +324,7 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
     int acceptedSkelds = 0;
     for (int r = 0; r < kRounds; ++r) {
         std::atomic<int> accepted = 0;
+        std::atomic<int> stopped = 0;  // clients that met a refusal or no answer
         {
             std::vector<std::jthread> threads;
             for (Account& account : accounts) {
@@ -334,6 +335,7 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
                             SkeldBody(account.userId, "desk", account.token, keys, 1, "0.000")));
                         if (!token) {
                             account.inFlight = keys;
+                            ++stopped;
                             return;
                         }
                         account.token = *token;
@@ -342,12 +344,13 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
                     }
                 });
             }
-            while (accepted < 10 * (r + 1)) {
+            while (accepted < 10 * (r + 1) && stopped == 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
             kill(server->Pid(), SIGKILL);
             server->WaitForExit(std::chrono::seconds(30));
         }
+        ASSERT_GE(accepted, 10 * (r + 1)) << "the server refused skelds before it was killed";
         acceptedSkelds += accepted;
         origin = startServer(server);
 

@@ -147,9 +147,9 @@ TEST_F(RobustnessTest, SlowClientsCannotHoldTheServer) {
                                                 {"clickcount", "1"},
                                                 {"miles", "0.000"}}),
                                    "application/x-www-form-urlencoded");
+    done = true;
     ASSERT_TRUE(reply);
     EXPECT_TRUE(reply->body.starts_with("100 P OK 5\t1\t")) << reply->body;
-    done = true;
 }
 
 }  // namespace
