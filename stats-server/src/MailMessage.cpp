@@ -1,5 +1,6 @@
 #include "MailMessage.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace {
