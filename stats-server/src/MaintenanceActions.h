@@ -10,8 +10,8 @@
 // "reset_password": "100 OK" | "500 AC UNKNOWN" | "500 RP ERROR" | "200 MSG ..." (unusable
 //                   password, or a reset asked for a moment ago). The request carries no old
 //                   password, so the new one only becomes valid once the account's owner
-//                   opens the link mailed to the account's address; until then the old
-//                   password keeps working.
+//                   opens the link sent to the account's address (or kept in the outbox);
+//                   until then the old password keeps working.
 // "keyboard_image": "100 OK " image name | "501 BAD PASSWORD" | "500 AC UNKNOWN"; a database
 //                   failure is HTTP 500
 // "check_version":  the newest released version, with no status and no line break
