@@ -56,7 +56,9 @@ bool Is(const std::string& reply, std::string_view status) {
 }  // namespace
 
 Communication::Communication(const RequestContext& context)
-    : context_(context), transport_(context.User, context.Record.Prefs, context.Server) {}
+    : context_(context), transport_(context.User, context.Record.Prefs, context.Server) {
+    transport_.SetTimeouts(context.Timeouts);
+}
 
 Communication Communication::ForApplication(const RequestContext& context) {
     Communication request(context);

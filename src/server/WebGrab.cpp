@@ -113,6 +113,12 @@ std::string Encoded(std::string_view text) {
 CWebGrab::CWebGrab(UserPort& user, const Preferences& preferences, ServerAddress server)
     : user_(user), preferences_(preferences), server_(std::move(server)) {}
 
+void CWebGrab::SetTimeouts(const ExchangeTimeouts& timeouts) {
+    receiveTimeout_ = timeouts.Receive;
+    connectTimeout_ = timeouts.Connect;
+    wholeTimeout_ = timeouts.Whole;
+}
+
 void CWebGrab::AddFormField(std::string_view name, std::string_view value) {
     if (!formBody_.empty()) {
         formBody_ += '&';
@@ -158,7 +164,7 @@ std::string CWebGrab::PostForm() {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeout);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeout_));
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, formBody_.c_str());
     curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
