@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <tuple>
 
@@ -46,6 +47,28 @@ enum class Action {
     KeyboardImage,
     CheckVersion,
 };
+
+std::string Name(Action action) {
+    static const char* const kNames[] = {"Skeld",         "ComputerList", "AccountInfo",
+                                         "Register",      "ResetToken",   "ResetPassword",
+                                         "KeyboardImage", "CheckVersion"};
+    return kNames[static_cast<int>(action)];
+}
+
+std::string Name(Fault fault) {
+    static const char* const kNames[] = {"Refuses",  "NeverAnswers", "StallsAfterHeaders",
+                                         "Resets",   "Answers500",   "TenMegabytes",
+                                         "Trickles", "NulFirst"};
+    return kNames[static_cast<int>(fault)];
+}
+
+void PrintTo(Action action, std::ostream* out) {
+    *out << Name(action);
+}
+
+void PrintTo(Fault fault, std::ostream* out) {
+    *out << Name(fault);
+}
 
 // A reply each request would take as success: after a NUL it must count for nothing.
 std::string SuccessReply(Action action) {
@@ -234,14 +257,7 @@ TEST_P(FaultyServerTest, EndsInTimeTellsTheUserAndKeepsTheCounts) {
 }
 
 std::string CaseName(const testing::TestParamInfo<std::tuple<Action, Fault>>& info) {
-    static const char* const kActions[] = {"Skeld",         "ComputerList", "AccountInfo",
-                                           "Register",      "ResetToken",   "ResetPassword",
-                                           "KeyboardImage", "CheckVersion"};
-    static const char* const kFaults[] = {"Refuses",  "NeverAnswers", "StallsAfterHeaders",
-                                          "Resets",   "Answers500",   "TenMegabytes",
-                                          "Trickles", "NulFirst"};
-    return std::string(kActions[static_cast<int>(std::get<0>(info.param))]) + "_" +
-           kFaults[static_cast<int>(std::get<1>(info.param))];
+    return Name(std::get<0>(info.param)) + "_" + Name(std::get<1>(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(
