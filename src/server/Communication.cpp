@@ -284,7 +284,9 @@ void Communication::SendKeyboardImage(const std::string& xml) {
     const std::string reply = transport_.PostForm();
 
     if (Is(reply, "100 OK")) {
-        const std::string name = ServerReply::WithoutEvery(reply, "100 OK ");
+        // The name follows "100 OK " with its space; a bare "100 OK" holds none.
+        const std::string name =
+            Is(reply, "100 OK ") ? ServerReply::WithoutEvery(reply, "100 OK ") : std::string();
         // Anything but one plain segment would lead the browser elsewhere on the web site.
         if (!ServerReply::PlainPathSegment(name)) {
             UnknownReply(reply);
