@@ -2,18 +2,21 @@
 
 #include <ostream>
 
+#include "shell/ShownText.h"
+
 void ConsoleUser::ShowMessage(const std::string& text, Icon) {
-    out_ << text << '\n';
+    out_ << ShownText::Message(text) << '\n';
 }
 
 bool ConsoleUser::AskYesNo(const std::string& text, Icon) {
-    out_ << text << ' ' << (answerYes_ ? "[answered Yes]" : "[answered No]") << '\n';
+    out_ << ShownText::Message(text) << ' ' << (answerYes_ ? "[answered Yes]" : "[answered No]")
+         << '\n';
     return answerYes_;
 }
 
 void ConsoleUser::ShowBalloon(const std::string& title, const std::string& text) {
     connectionError_ = connectionError_ || title == "Connection Error";
-    out_ << title << ": " << text << '\n';
+    out_ << ShownText::BalloonTitle(title) << ": " << ShownText::BalloonText(text) << '\n';
 }
 
 void ConsoleUser::Open(const std::string& urlOrFolder) {

@@ -6,7 +6,8 @@
 #include "shell/ServerActionsPort.h"
 
 // The server requests the program starts by itself or from its menu, each on a fresh request
-// object with the preferences' proxy applied when ProxyUse is set.
+// object with the preferences' proxy applied when ProxyUse is set, and each after saving
+// everything.
 class ApplicationServerActions final : public ServerActionsPort {
 public:
     explicit ApplicationServerActions(const RequestContext& context) : context_(context) {}
@@ -22,5 +23,7 @@ public:
     const RequestContext& Context() const { return context_; }
 
 private:
+    void SaveFirst();
+
     RequestContext context_;
 };

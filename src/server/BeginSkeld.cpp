@@ -1,6 +1,7 @@
 #include "server/BeginSkeld.h"
 
 #include "counting/DistanceUnit.h"
+#include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "server/Communication.h"
 #include "shell/TrayIconPort.h"
@@ -17,6 +18,10 @@ bool BeginSkeld(const RequestContext& context) {
     account.SkeldInProgress = 1;
     context.Tray.SetIcon(TrayIconId::Sending);
     context.Tray.SetTooltipText("Sending keys...");
+    // The exchange blocks the program for up to a few minutes, and a session that ends meanwhile
+    // may not wait for it: the counts go to disk first. The save reads the record only, so the
+    // snapshot below is the same.
+    context.Persistence.SaveAll(context.Record, context.Frequencies);
 
     Communication request = Communication::ForApplication(context);
     request.ClicksToSend = account.GetUnsentClicks();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "counting/DistanceUnit.h"
@@ -14,6 +15,7 @@
 #include "shell/EndSkeldPort.h"
 #include "shell/FormatCount.h"
 #include "shell/Logs.h"
+#include "shell/ShownText.h"
 #include "shell/UserPort.h"
 
 namespace {
@@ -28,8 +30,7 @@ std::string ThreeDecimals(double value) {
     return error == std::errc() ? std::string(buffer, end) : std::string("0.000");
 }
 
-// The image name as one path segment: whatever the server sends cannot leave the
-// keyboard-images folder of the web site or break the address.
+// The image name, one plain segment already, escaped so that it cannot break the address.
 std::string PathSegment(const std::string& name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string segment;
@@ -53,10 +54,17 @@ bool Is(const std::string& reply, std::string_view status) {
     return ServerReply::HasStatus(reply, status);
 }
 
+// The text of a "200 MSG" reply, cut for display.
+std::string ServerMessage(const std::string& reply) {
+    return ShownText::Message(ServerReply::WithoutEvery(reply, "200 MSG "));
+}
+
 }  // namespace
 
 Communication::Communication(const RequestContext& context)
-    : context_(context), transport_(context.User, context.Record.Prefs, context.Server) {}
+    : context_(context), transport_(context.User, context.Record.Prefs, context.Server) {
+    transport_.SetTimeouts(context.Timeouts);
+}
 
 Communication Communication::ForApplication(const RequestContext& context) {
     Communication request(context);
@@ -125,7 +133,7 @@ void Communication::SendSkeld() {
         }
         context_.SkeldEnd.EndSkeld();
     } else if (Is(reply, "200 MSG")) {
-        const std::string text = ServerReply::WithoutEvery(reply, "200 MSG ");
+        const std::string text = ServerMessage(reply);
         SkeldFailed("Server message: " + text, "SERVER - Server message: " + text);
     } else if (Is(reply, "200 AB")) {
         SkeldFailed("Activity throttle breached, try again in an hour or so!",
@@ -142,7 +150,11 @@ void Communication::SkeldAccepted(const std::string& reply) {
     const Preferences& prefs = record.Prefs;
     Debug("SERVER - Skeld accepted, updating totals");
 
-    const auto fields = ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 P OK "), '\t');
+    // Fields only follow "100 P OK " with its space: "100 P OKAY" is accepted, but unread.
+    const auto fields =
+        Is(reply, "100 P OK ")
+            ? ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 P OK "), '\t')
+            : std::vector<std::string>{};
     if (fields.size() == 5) {
         const double distance = DistanceInUnit(account.UnsentMetres, prefs.DistanceType, false);
         const std::string text = "Skelded with " + FormatCount(KeysToSend) + " keys, " +
@@ -153,11 +165,17 @@ void Communication::SkeldAccepted(const std::string& reply) {
         if (prefs.UseBalloons != 0) {
             context_.User.ShowBalloon("Skelded!", text);
         }
-        account.TotalClicks = ServerReply::LenientInteger(fields[1]);
-        account.TotalKeys = ServerReply::LenientInteger(fields[0]);
-        account.TotalMiles = ServerReply::LenientDecimal(fields[3]);
-        account.Rank = ServerReply::LenientInteger(fields[2]);
-        account.Token = fields[4];
+        account.TotalClicks = ServerReply::LenientCount(fields[1]);
+        account.TotalKeys = ServerReply::LenientCount(fields[0]);
+        account.TotalMiles = std::max(0.0, ServerReply::LenientDecimal(fields[3]));
+        account.Rank = ServerReply::LenientCount(fields[2]);
+        // A token that could not be sent back is not stored: with the old one the next skeld
+        // meets "200 WT", and the token reset mends it.
+        if (ServerReply::UsableToken(fields[4])) {
+            account.Token = fields[4];
+        } else {
+            Debug("SERVER - Unusable token in the reply, the old one is kept");
+        }
         account.KeysLastSkeld = KeysToSend;
     }
     // The server has the counts: what was counted since the snapshot goes with them.
@@ -197,7 +215,15 @@ void Communication::ResetToken() {
     if (Is(reply, "500 AC UNKNOWN")) {
         Report("SERVER - Unknown account", AccountDoesNotExistText());
     } else if (Is(reply, "100 OK")) {
-        account.Token = ServerReply::WithoutEvery(reply, "100 OK ");
+        // The token follows "100 OK " with its space; a bare "100 OK" holds none.
+        std::string token =
+            Is(reply, "100 OK ") ? ServerReply::WithoutEvery(reply, "100 OK ") : std::string();
+        // Without a token to skeld with, the counters must not go.
+        if (!ServerReply::UsableToken(token)) {
+            UnknownReply(reply);
+            return;
+        }
+        account.Token = std::move(token);
         Report("SERVER - Token reset", "Token reset!");
         account.ResetUnsentKeys();
         account.ResetUnsentClicks();
@@ -208,7 +234,7 @@ void Communication::ResetToken() {
     } else if (Is(reply, "501 BAD PASSWORD")) {
         Report("SERVER - Wrong password", "Wrong password for account " + account.UserName + "!");
     } else if (Is(reply, "200 MSG")) {
-        const std::string text = ServerReply::WithoutEvery(reply, "200 MSG ");
+        const std::string text = ServerMessage(reply);
         Report("SERVER - Server message: " + text, "Server message: " + text);
     } else {
         UnknownReply(reply);
@@ -239,7 +265,7 @@ void Communication::ResetPassword(const std::string& newPassword) {
         Report("SERVER - Unknown error",
                "Request failed due a server error, please try again later");
     } else if (Is(reply, "200 MSG")) {
-        const std::string text = ServerReply::WithoutEvery(reply, "200 MSG ");
+        const std::string text = ServerMessage(reply);
         Report("SERVER - Server message: " + text, "Server message: " + text);
     } else {
         UnknownReply(reply);
@@ -258,7 +284,14 @@ void Communication::SendKeyboardImage(const std::string& xml) {
     const std::string reply = transport_.PostForm();
 
     if (Is(reply, "100 OK")) {
-        const std::string name = ServerReply::WithoutEvery(reply, "100 OK ");
+        // The name follows "100 OK " with its space; a bare "100 OK" holds none.
+        const std::string name =
+            Is(reply, "100 OK ") ? ServerReply::WithoutEvery(reply, "100 OK ") : std::string();
+        // Anything but one plain segment would lead the browser elsewhere on the web site.
+        if (!ServerReply::PlainPathSegment(name)) {
+            UnknownReply(reply);
+            return;
+        }
         if (context_.User.AskYesNo("Key frequency image generated! Would you like to browse to it?",
                                    UserPort::Icon::Information)) {
             context_.User.Open(context_.Server.WebPageUrl("/keyboard-images/" + PathSegment(name)));
@@ -284,10 +317,12 @@ void Communication::CheckVersion(bool silent) {
     const std::string own = CWebGrab::kClientVersion;
     const int order = newest.compare(own);
     const std::string downloads = context_.Server.WebPageUrl("/downloads/");
+    const std::string shown = ShownText::Message(newest);  // a web page, maybe
     if (silent) {
         if (newest != "error" && order > 0) {
-            context_.User.ShowBalloon("New version available!",
-                                      "New client available: " + newest + "!\n" + downloads);
+            context_.User.ShowBalloon(
+                "New version available!",
+                ShownText::BalloonText("New client available: " + shown + "!\n" + downloads));
         }
         return;
     }
@@ -296,7 +331,7 @@ void Communication::CheckVersion(bool silent) {
     }
     if (order < 0) {
         context_.User.ShowMessage(
-            "You have an unreleased client! (stable = " + newest + ", you = " + own + ")",
+            "You have an unreleased client! (stable = " + shown + ", you = " + own + ")",
             UserPort::Icon::Information);
     } else if (order == 0) {
         context_.User.ShowMessage("You already have the latest version of Kestrovin!",
@@ -376,20 +411,20 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
     } else if (Is(reply, "100 AC OK")) {
         const auto fields =
             ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 AC OK "), '\t');
-        // Without all seven fields there is no user id or token to skeld with: taking the
-        // account over would only look like success.
-        if (fields.size() != 7) {
+        // Without all seven fields and a usable token there is nothing to skeld with: taking
+        // the account over would only look like success.
+        if (fields.size() != 7 || !ServerReply::UsableToken(fields[6])) {
             UnknownReply(reply);
             return;
         }
         Debug("SERVER - Server accepted authentication, looking for account details");
         assistant.SetStatus("");
         EmailResult = fields[0];
-        TotalKeysResult = ServerReply::LenientInteger(fields[1]);
-        TotalClicksResult = ServerReply::LenientInteger(fields[2]);
+        TotalKeysResult = ServerReply::LenientCount(fields[1]);
+        TotalClicksResult = ServerReply::LenientCount(fields[2]);
         // fields[3], the total distance, arrives with the first skeld.
         UserIdResult = ServerReply::LenientInteger(fields[4]);
-        RankResult = ServerReply::LenientInteger(fields[5]);
+        RankResult = ServerReply::LenientCount(fields[5]);
         TokenResult = fields[6];
         assistant.SetAccepted();
         assistant.EnableControl(AssistantControl::ExitGoBack, false);
@@ -402,7 +437,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
         assistant.SetStatus(status);
         Debug("SERVER - " + status);
     } else if (Is(reply, "200 MSG")) {
-        assistant.SetStatus("Server message: " + ServerReply::WithoutEvery(reply, "200 MSG "));
+        assistant.SetStatus("Server message: " + ServerMessage(reply));
         Debug("SERVER - Received server message");
     } else {
         UnknownReply(reply);
@@ -423,8 +458,8 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
 
     if (Is(reply, "100 OK")) {
         const auto fields = ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 OK "), ' ');
-        // Without both the user id and the token the new account cannot skeld.
-        if (fields.size() != 2) {
+        // Without both the user id and a usable token the new account cannot skeld.
+        if (fields.size() != 2 || !ServerReply::UsableToken(fields[1])) {
             UnknownReply(reply);
             return;
         }

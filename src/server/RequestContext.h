@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/ExchangeTimeouts.h"
 #include "server/ServerAddress.h"
 
 struct AppRecord;
@@ -13,7 +14,8 @@ class UserPort;
 
 // What the server requests work with besides the wire: the application's record, where its
 // state is saved, the logs, the user, the tray, the clock, the server's address and the main
-// window's end-of-skeld step. Everything referred to must outlive the requests.
+// window's end-of-skeld step, and how long an exchange may take. Everything referred to must
+// outlive the requests.
 struct RequestContext {
     AppRecord& Record;
     const KeyFrequencyTable& Frequencies;  // saved with the record
@@ -24,4 +26,5 @@ struct RequestContext {
     const Clock& Time;
     ServerAddress Server;
     EndSkeldPort& SkeldEnd;
+    ExchangeTimeouts Timeouts{};
 };

@@ -13,6 +13,16 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool HasControlCharacter(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Skips the leading blanks and one sign; true for a minus.
 bool TakeSign(std::string_view& text) {
     std::size_t at = 0;
@@ -99,4 +109,18 @@ double ServerReply::LenientDecimal(std::string_view text) {
         return 0;
     }
     return negative ? -value : value;
+}
+
+std::int32_t ServerReply::LenientCount(std::string_view text) {
+    const std::int32_t value = LenientInteger(text);
+    return value < 0 ? 0 : value;
+}
+
+bool ServerReply::UsableToken(std::string_view token) {
+    return !token.empty() && token.size() <= kMaxTokenLength && !HasControlCharacter(token);
+}
+
+bool ServerReply::PlainPathSegment(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && !HasControlCharacter(name);
 }

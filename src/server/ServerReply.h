@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,4 +21,15 @@ public:
     // the rest ignored; no number reads as 0. Integers beyond 32 bits stop at the limit.
     static std::int32_t LenientInteger(std::string_view text);
     static double LenientDecimal(std::string_view text);
+    // A total or rank: read leniently, a negative one reads as 0.
+    static std::int32_t LenientCount(std::string_view text);
+
+    // Longer than any token a server hands out; what it sends is stored and sent back.
+    static constexpr std::size_t kMaxTokenLength = 255;
+    // A token that can be stored and sent back: not empty, at most kMaxTokenLength bytes, no
+    // control characters (a line break picked up from the reply's end included).
+    static bool UsableToken(std::string_view token);
+    // A name that is one plain segment of a web address: not empty, not "." or "..", without
+    // "/" or control characters.
+    static bool PlainPathSegment(std::string_view name);
 };

@@ -33,6 +33,9 @@ struct Exchange {
     bool requestSent = false;  // the receive clock runs from here on
     SteadyClock::time_point lastData;
     bool timedOut = false;
+    std::size_t bodyBytes = 0;  // of the current response, as received
+    bool ended = false;         // a NUL has ended the reply text
+    bool tooLong = false;
     std::string reply;
 
     void DataArrived() { lastData = SteadyClock::now(); }
@@ -54,6 +57,8 @@ std::size_t OnHeaderLine(char* buffer, std::size_t size, std::size_t count, void
     // for credentials that libcurl answers itself): only the last response's body counts.
     if (std::string_view(buffer, size * count).starts_with("HTTP/")) {
         exchange.reply.clear();
+        exchange.bodyBytes = 0;
+        exchange.ended = false;
     }
     return size * count;
 }
@@ -62,8 +67,17 @@ std::size_t OnBodyPiece(char* buffer, std::size_t size, std::size_t count, void*
     auto& exchange = *static_cast<Exchange*>(data);
     exchange.DataArrived();
     const std::size_t length = size * count;
-    // The reply is text: a NUL byte ends what is taken from this piece.
+    exchange.bodyBytes += length;
+    if (exchange.bodyBytes > CWebGrab::kMaxReplyBytes) {
+        exchange.tooLong = true;
+        return 0;  // stops the exchange
+    }
+    if (exchange.ended) {
+        return length;
+    }
+    // The reply is text: the first NUL ends it, however the data was split on its way.
     const void* nul = std::memchr(buffer, '\0', length);
+    exchange.ended = nul != nullptr;
     const std::size_t taken =
         nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - buffer) : length;
     exchange.reply.append(buffer, taken);
@@ -113,6 +127,12 @@ std::string Encoded(std::string_view text) {
 CWebGrab::CWebGrab(UserPort& user, const Preferences& preferences, ServerAddress server)
     : user_(user), preferences_(preferences), server_(std::move(server)) {}
 
+void CWebGrab::SetTimeouts(const ExchangeTimeouts& timeouts) {
+    receiveTimeout_ = timeouts.Receive;
+    connectTimeout_ = timeouts.Connect;
+    wholeTimeout_ = timeouts.Whole;
+}
+
 void CWebGrab::AddFormField(std::string_view name, std::string_view value) {
     if (!formBody_.empty()) {
         formBody_ += '&';
@@ -158,7 +178,9 @@ std::string CWebGrab::PostForm() {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeout);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeout_));
+    // The receive time-out only measures silence: this bounds a server that trickles.
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(wholeTimeout_));
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, formBody_.c_str());
     curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
@@ -187,7 +209,10 @@ std::string CWebGrab::PostForm() {
         }
     }
 
+    const SteadyClock::time_point started = SteadyClock::now();
     const CURLcode result = curl_easy_perform(handle);
+    const bool wholeTimeUsed = wholeTimeout_ != 0 && SteadyClock::now() - started >=
+                                                         std::chrono::milliseconds(wholeTimeout_);
 
     // The body of another status has been read and dropped rather than cut off: stopping at
     // the headers would also stop libcurl from answering a proxy's demand for credentials.
@@ -200,6 +225,14 @@ std::string CWebGrab::PostForm() {
         if (exchange.timedOut) {
             return Fail("Operation timed out: no data received for " +
                         std::to_string(receiveTimeout_) + " milliseconds");
+        }
+        if (result == CURLE_OPERATION_TIMEDOUT && wholeTimeUsed) {
+            return Fail("Operation timed out: the exchange took longer than " +
+                        std::to_string(wholeTimeout_) + " milliseconds");
+        }
+        if (exchange.tooLong) {
+            return Fail("The server's reply is longer than " + std::to_string(kMaxReplyBytes) +
+                        " bytes; the rest was not read");
         }
         return Fail(errorText[0] != '\0' ? errorText : curl_easy_strerror(result));
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "server/ExchangeTimeouts.h"
 #include "server/ServerAddress.h"
 
 struct Preferences;
@@ -22,9 +24,9 @@ class UserPort;
 // the exchange is over.
 class CWebGrab {
 public:
-    static constexpr std::uint32_t kDefaultReceiveTimeout = 10000;  // milliseconds
-    static constexpr long kConnectTimeout = 60000;                  // milliseconds
     static constexpr const char* kClientVersion = "1.7.1";
+    // The protocol's replies are a few hundred bytes: a longer one is not a reply of ours.
+    static constexpr std::size_t kMaxReplyBytes = 1024 * 1024;
 
     // `preferences` is read at the time of a failure, for ShowNoPopups.
     CWebGrab(UserPort& user, const Preferences& preferences, ServerAddress server);
@@ -32,8 +34,9 @@ public:
     void ClearForm() { formBody_.clear(); }
     // Appends "&" (unless the body is empty), encode(name), "=", encode(value).
     void AddFormField(std::string_view name, std::string_view value);
-    // Appends client_version, posts the form and returns the reply body, or "error" for any
-    // status other than 200 and for any failure of the exchange. A failure also shows the
+    // Appends client_version, posts the form and returns the reply body up to its first NUL,
+    // or "error" for any status other than 200 and for any failure of the exchange: a time-out
+    // or a body longer than kMaxReplyBytes included. A failure also shows the
     // "Connection Error" balloon unless ShowNoPopups is set. The form is left as it is.
     std::string PostForm();
 
@@ -46,6 +49,8 @@ public:
     // How long an exchange may wait without receiving any data once the request is on its
     // way; 0 waits for ever. 10 seconds unless a test shortens it.
     void SetReceiveTimeout(std::uint32_t milliseconds) { receiveTimeout_ = milliseconds; }
+    // All three time-outs at once.
+    void SetTimeouts(const ExchangeTimeouts& timeouts);
 
     const std::string& FormBody() const { return formBody_; }
     bool UsesProxy() const { return useProxy_; }
@@ -59,7 +64,7 @@ private:
     const Preferences& preferences_;
     ServerAddress server_;
 
-    std::uint32_t receiveTimeout_ = kDefaultReceiveTimeout;
+    std::uint32_t receiveTimeout_ = ExchangeTimeouts().Receive;
     std::int32_t proxyPort_ = 0;
     std::string proxyHost_;
     std::string formBody_;
@@ -68,4 +73,6 @@ private:
     bool proxyCredentialsGiven_ = false;
     std::string proxyPassword_;
     std::string proxyUser_;
+    std::uint32_t connectTimeout_ = ExchangeTimeouts().Connect;
+    std::uint32_t wholeTimeout_ = ExchangeTimeouts().Whole;
 };

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "shell/ShownText.h"
 #include "shell/SystemTray.h"
 
 namespace {
@@ -27,12 +28,13 @@ QMessageBox::Icon BoxIcon(UserPort::Icon icon) {
 }  // namespace
 
 void QtUser::ShowMessage(const std::string& text, Icon icon) {
-    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(text), QMessageBox::Ok);
+    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(ShownText::Message(text)),
+                    QMessageBox::Ok);
     box.exec();
 }
 
 bool QtUser::AskYesNo(const std::string& text, Icon icon) {
-    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(text),
+    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(ShownText::Message(text)),
                     QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
@@ -40,7 +42,8 @@ bool QtUser::AskYesNo(const std::string& text, Icon icon) {
 
 void QtUser::ShowBalloon(const std::string& title, const std::string& text) {
     constexpr int kBalloonSeconds = 10;
-    tray_.ShowBalloon(QString::fromStdString(title), QString::fromStdString(text), kBalloonSeconds);
+    tray_.ShowBalloon(QString::fromStdString(ShownText::BalloonTitle(title)),
+                      QString::fromStdString(ShownText::BalloonText(text)), kBalloonSeconds);
 }
 
 void QtUser::Open(const std::string& urlOrFolder) {

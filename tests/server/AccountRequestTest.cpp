@@ -158,7 +158,7 @@ TEST_F(AccountRequestTest, AccountInfoOutcomes) {
 
     user = RecordingUser();
     assistant = RecordingAssistant();
-    AnswerAll("100 AC OK bob@example.org\t 5000x\t600\t12.5\t42\t3\ttoken 1\r\n");
+    AnswerAll("100 AC OK bob@example.org\t 5000x\t600\t12.5\t42\t3\ttoken 1");
     Communication request = Prepared();
     request.FetchAccountInfo(assistant, "bob", "laptop", "pw");
 
@@ -169,7 +169,7 @@ TEST_F(AccountRequestTest, AccountInfoOutcomes) {
     EXPECT_EQ(request.TotalClicksResult, 600);
     EXPECT_EQ(request.UserIdResult, 42);
     EXPECT_EQ(request.RankResult, 3);
-    EXPECT_EQ(request.TokenResult, "token 1\r\n");
+    EXPECT_EQ(request.TokenResult, "token 1");
     EXPECT_TRUE(user.messages.empty());
     const Lines lines = DebugLines();
     EXPECT_EQ(lines[lines.size() - 2], "SERVER - Retrieving account information");
@@ -224,7 +224,11 @@ TEST_F(AccountRequestTest, ASuccessWithoutItsFieldsIsNotTakenAsSuccess) {
     for (const Malformed& m :
          {Malformed{"100 AC OK bob@example.org\t5000\t600\t12.5\t42\t3", false},
           Malformed{"100 AC OK a\tb\tc\td\te\tf\tg\th", false},
-          Malformed{"100 OK 17 abc 123", true}, Malformed{"100 OK 17", true}}) {
+          Malformed{"100 OK 17 abc 123", true}, Malformed{"100 OK 17", true},
+          // Tokens that could never be sent back.
+          Malformed{"100 AC OK bob@example.org\t5000\t600\t12.5\t42\t3\tto\x01ken", false},
+          Malformed{"100 AC OK bob@example.org\t5000\t600\t12.5\t42\t3\t", false},
+          Malformed{"100 OK 17 ", true}, Malformed{"100 OK 17 " + std::string(256, 't'), true}}) {
         SCOPED_TRACE(m.Reply);
         user = RecordingUser();
         assistant = RecordingAssistant();
@@ -240,9 +244,29 @@ TEST_F(AccountRequestTest, ASuccessWithoutItsFieldsIsNotTakenAsSuccess) {
         EXPECT_FALSE(assistant.accepted);
         EXPECT_TRUE(assistant.calls.empty());
         EXPECT_EQ(user.messages, Lines{kUnknown});
-        EXPECT_EQ(DebugLines().back(), "SERVER - Unknown response: " + m.Reply);
+        EXPECT_EQ(DebugLines().back(), ("SERVER - Unknown response: " + m.Reply).substr(0, 232));
         ExpectNoResults(request);
     }
+}
+
+TEST_F(AccountRequestTest, NegativeTotalsAndRankReadAsZero) {
+    AnswerAll("100 AC OK bob@example.org\t-5000\t-600\t-12.5\t42\t-3\ttoken");
+    Communication request = Prepared();
+    request.FetchAccountInfo(assistant, "bob", "laptop", "pw");
+
+    EXPECT_TRUE(assistant.accepted);
+    EXPECT_EQ(request.TotalKeysResult, 0);
+    EXPECT_EQ(request.TotalClicksResult, 0);
+    EXPECT_EQ(request.RankResult, 0);
+    EXPECT_EQ(request.UserIdResult, 42);
+}
+
+TEST_F(AccountRequestTest, AHugeServerMessageIsCutOnTheStatusLine) {
+    AnswerAll("200 MSG " + std::string(500'000, 'm'));
+    Prepared().FetchAccountInfo(assistant, "bob", "laptop", "pw");
+
+    ASSERT_EQ(assistant.calls.size(), 1u);
+    EXPECT_EQ(assistant.calls[0], "status: Server message: " + std::string(1000, 'm') + " [...]");
 }
 
 }  // namespace

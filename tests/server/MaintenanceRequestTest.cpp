@@ -87,7 +87,7 @@ TEST_F(MaintenanceTest, TokenResetReportsEveryReplyAndKeepsTheAccountOnFailure) 
 }
 
 TEST_F(MaintenanceTest, TokenResetStoresTheTokenAndEmptiesTheCountersAfterTheMessage) {
-    AnswerAll("100 OK fresh 100 OK token\r\n");
+    AnswerAll("100 OK fresh 100 OK token");
     std::int32_t unsentWhileShown = -1;
     std::string tokenWhileShown;
     user.whileShowing = [&](const std::string&) {
@@ -103,14 +103,33 @@ TEST_F(MaintenanceTest, TokenResetStoresTheTokenAndEmptiesTheCountersAfterTheMes
                                             {"computer", "desk"},
                                             {"client_version", "1.7.1"}}));
     EXPECT_EQ(user.messages, std::vector<std::string>{"Token reset!"});
-    EXPECT_EQ(tokenWhileShown, "fresh token\r\n");
+    EXPECT_EQ(tokenWhileShown, "fresh token");
     EXPECT_EQ(unsentWhileShown, 2);
-    EXPECT_EQ(Account().Token, "fresh token\r\n");
+    EXPECT_EQ(Account().Token, "fresh token");
     EXPECT_EQ(Account().GetUnsentKeys(), 0);
     EXPECT_EQ(Account().GetUnsentClicks(), 0);
     EXPECT_EQ(Account().UnsentMetres.Load(), 0.0);
     EXPECT_EQ(DebugLines().back(), "SERVER - Token reset");
     EXPECT_FALSE(StateSaved());
+}
+
+// A token that could never be sent back is not stored, and without one the counters are kept.
+TEST_F(MaintenanceTest, TokenResetRefusesAnUnusableToken) {
+    for (const std::string& reply :
+         {std::string("100 OK "), std::string("100 OK"), std::string("100 OK tok\x7f"),
+          std::string("100 OK a\tb"), "100 OK " + std::string(256, 't')}) {
+        SCOPED_TRACE(reply.substr(0, 20));
+        user = RecordingUser();
+        AnswerAll(reply);
+
+        Communication(Context()).ResetToken();
+
+        EXPECT_EQ(user.messages, std::vector<std::string>{kUnknown});
+        EXPECT_EQ(DebugLines().back(), ("SERVER - Unknown response: " + reply).substr(0, 232));
+    }
+    EXPECT_EQ(Account().Token, "tok-1");
+    EXPECT_EQ(Account().GetUnsentKeys(), 10);
+    EXPECT_EQ(Account().UnsentMetres.Load(), 3.0);
 }
 
 TEST_F(MaintenanceTest, PasswordResetReportsEveryReplyAndKeepsThePasswordOnFailure) {
@@ -181,7 +200,7 @@ TEST_F(MaintenanceTest, KeyboardImageOffersTheImageAndReportsOnlyWhatItKnows) {
 
     user = RecordingUser();
     user.answers = {false};
-    AnswerAll("100 OK ../../admin?x=1");
+    AnswerAll("100 OK a?b#c");
     Communication(Context()).SendKeyboardImage("<keys/>");
     EXPECT_EQ(user.questions.size(), 1u);
     EXPECT_TRUE(user.opened.empty());
@@ -189,8 +208,28 @@ TEST_F(MaintenanceTest, KeyboardImageOffersTheImageAndReportsOnlyWhatItKnows) {
     user = RecordingUser();
     user.answers = {true};
     Communication(Context()).SendKeyboardImage("<keys/>");
-    EXPECT_EQ(user.opened, std::vector<std::string>{
-                               Address().WebPageUrl("/keyboard-images/..%2F..%2Fadmin%3Fx%3D1")});
+    EXPECT_EQ(user.opened,
+              std::vector<std::string>{Address().WebPageUrl("/keyboard-images/a%3Fb%23c")});
+}
+
+// An image name that is not one plain segment of the address would lead the browser elsewhere
+// on the web site: such a reply is not understood.
+TEST_F(MaintenanceTest, KeyboardImageRefusesANameThatIsNotOnePlainSegment) {
+    for (const std::string reply :
+         {"100 OK .", "100 OK ..", "100 OK ../../admin", "100 OK a/b", "100 OK ", "100 OK",
+          "100 OKAY", "100 OK board\x01.svg", "100 OK a\tb"}) {
+        SCOPED_TRACE(reply);
+        user = RecordingUser();
+        user.answers = {true};
+        AnswerAll(reply);
+
+        Communication(Context()).SendKeyboardImage("<keys/>");
+
+        EXPECT_TRUE(user.questions.empty());
+        EXPECT_TRUE(user.opened.empty());
+        EXPECT_EQ(user.messages, std::vector<std::string>{kUnknown});
+        EXPECT_EQ(DebugLines().back(), "SERVER - Unknown response: " + reply);
+    }
 }
 
 TEST_F(MaintenanceTest, KeyboardImageFailures) {
@@ -281,6 +320,28 @@ TEST_F(MaintenanceTest, InteractiveVersionCheck) {
     for (const std::string& line : lines) {
         EXPECT_EQ(line, "SERVER - Requesting latest client version");
     }
+}
+
+// A web site that answers the version check with an HTML page makes a "newer version" of it.
+TEST_F(MaintenanceTest, AVersionCheckAnsweredWithAWebPageShowsOnlyItsBeginning) {
+    std::string page = "<html><body>";
+    while (page.size() < 100'000) {
+        page += "<p>Not found</p>\n";
+    }
+    AnswerAll(page);
+    Communication(Context()).CheckVersion(true);
+
+    AnswerAll("1.0\n" + page);
+    Communication(Context()).CheckVersion(false);
+
+    ASSERT_EQ(user.balloons.size(), 1u);
+    EXPECT_TRUE(user.balloons[0].Text.starts_with("New client available: <html><body><p>"));
+    EXPECT_EQ(user.balloons[0].Text.size(), 255u);
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_TRUE(
+        user.messages[0].starts_with("You have an unreleased client! (stable = 1.0\n<html>"));
+    EXPECT_TRUE(user.messages[0].ends_with(" [...], you = 1.7.1)"));
+    EXPECT_LE(user.messages[0].size(), 1100u);
 }
 
 TEST_F(MaintenanceTest, SilentVersionCheckShowsOnlyANewerVersionInABalloon) {

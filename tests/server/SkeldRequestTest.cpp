@@ -23,7 +23,8 @@ protected:
         Account().AddUnsentMetres(3.0);
     }
 
-    // Nothing of the account changed, nothing was saved and the skeld has ended.
+    // Nothing of the account changed, the file holds the counts as saved before the exchange,
+    // and the skeld has ended.
     void ExpectNothingTaken() {
         EXPECT_EQ(Account().GetUnsentKeys(), 10);
         EXPECT_EQ(Account().GetUnsentClicks(), 2);
@@ -34,7 +35,10 @@ protected:
         EXPECT_EQ(Account().Rank, 7);
         EXPECT_EQ(Account().Token, "tok-1");
         EXPECT_EQ(Account().LastSkeld, 0);
-        EXPECT_FALSE(StateSaved());
+        const AppRecord saved = SavedRecord();
+        EXPECT_EQ(saved.Account.GetUnsentKeys(), 10);
+        EXPECT_EQ(saved.Account.GetUnsentClicks(), 2);
+        EXPECT_EQ(saved.Account.Token, "tok-1");
         EXPECT_TRUE(SkeldLines().empty());
         EXPECT_EQ(skeldEnd.calls, 1);
         EXPECT_EQ(inProgressWhenSkeldEnded, 1);
@@ -134,15 +138,15 @@ TEST_F(SkeldTest, TheSuccessBalloonFollowsUseBalloonsWhateverShowNoPopupsSays) {
 // A success reply's five fields are read leniently; with any other number of fields the
 // skeld still counts as done, but nothing of the reply is taken.
 struct SuccessCase {
-    const char* Reply;
+    std::string Reply;
     bool FiveFields;
     std::int32_t Keys, Clicks, Rank;
     double Miles;
-    const char* Token;
+    std::string Token;
 };
 
 void PrintTo(const SuccessCase& row, std::ostream* out) {
-    *out << testing::PrintToString(std::string(row.Reply));
+    *out << testing::PrintToString(row.Reply.substr(0, 60));
 }
 
 class SkeldSuccessTest : public SkeldTest, public testing::WithParamInterface<SuccessCase> {};
@@ -172,17 +176,25 @@ TEST_P(SkeldSuccessTest, ReadsTheFieldsLenientlyOrNotAtAll) {
 }
 
 constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-constexpr auto kMin = std::numeric_limits<std::int32_t>::min();
 
+// The server has counted the keys whatever else the reply holds, but a token that is empty,
+// absurdly long or holds control characters is never stored: the old one stays, the next skeld
+// meets "200 WT" and the token reset repairs it. Negative totals and ranks read as 0.
 INSTANTIATE_TEST_SUITE_P(
     Replies, SkeldSuccessTest,
-    testing::Values(SuccessCase{"100 P OK  12abc\t-7\t+3x\t1.5e2miles\ttok\r\n", true, 12, -7, 3,
-                                150.0, "tok\r\n"},
-                    SuccessCase{"100 P OK x\t\t.\t-.5\t", true, 0, 0, 0, -0.5, ""},
-                    SuccessCase{"100 P OK 99999999999\t-99999999999\t1\tnan\t100 P OK t", true,
-                                kMax, kMin, 1, 0.0, "t"},
+    testing::Values(SuccessCase{"100 P OK  12abc\t-7\t+3x\t1.5e2miles\ttok\r\n", true, 12, 0, 3,
+                                150.0, "tok-1"},
+                    SuccessCase{"100 P OK x\t\t.\t-.5\t", true, 0, 0, 0, 0.0, "tok-1"},
+                    SuccessCase{"100 P OK 99999999999\t-99999999999\t-1\tnan\t100 P OK t", true,
+                                kMax, 0, 0, 0.0, "t"},
+                    SuccessCase{"100 P OK 1\t2\t3\t4\t" + std::string(1'000'000, 't'), true, 1, 2,
+                                3, 4.0, "tok-1"},
+                    SuccessCase{"100 P OK 1\t2\t3\t4\tto\r\nken", true, 1, 2, 3, 4.0, "tok-1"},
+                    SuccessCase{"100 P OK 1\t2\t3\t4\t" + std::string(255, 't'), true, 1, 2, 3, 4.0,
+                                std::string(255, 't')},
                     SuccessCase{"100 P OK 1\t2\t3\t4", false, 1000, 100, 7, 1.5, "tok-1"},
                     SuccessCase{"100 P OK 1\t2\t3\t4\ttok\t", false, 1000, 100, 7, 1.5, "tok-1"},
+                    SuccessCase{"100 P OKAY 1\t2\t3\t4\ttok", false, 1000, 100, 7, 1.5, "tok-1"},
                     SuccessCase{"100 P OK", false, 1000, 100, 7, 1.5, "tok-1"}));
 
 // Every failure: its message unless ShowNoPopups is set, its debug-log line, and the skeld
@@ -243,6 +255,43 @@ INSTANTIATE_TEST_SUITE_P(
                         "SERVER - Unknown response: error"}),
         testing::Bool()));
 
+// A session that ends while the exchange blocks the program must find the counts on disk.
+TEST_F(SkeldTest, TheCountsAreOnDiskBeforeTheExchangeStarts) {
+    std::int32_t savedKeys = -1;
+    WhileAnswering([&] {
+        AppRecord saved;
+        KeyFrequencyTable tally;
+        if (persistence.LoadState(saved, tally) == LoadResult::Loaded) {
+            savedKeys = saved.Account.GetUnsentKeys();
+        }
+    });
+    AnswerAll("100 P OK 1\t1\t1\t1\tt");
+
+    BeginSkeld(Context());
+
+    EXPECT_EQ(savedKeys, 10);
+    EXPECT_EQ(PostedValue(Posted()[0], "keycount"), "10");
+    EXPECT_EQ(SavedRecord().Account.GetUnsentKeys(), 0);
+}
+
+TEST_F(SkeldTest, AHugeServerMessageIsCutForDisplay) {
+    std::string text;
+    while (text.size() < 1'000'000) {
+        text += "<p>The server is down for maintenance.</p>\n";
+    }
+    AnswerAll("200 MSG " + text);
+
+    BeginSkeld(Context());
+
+    ASSERT_EQ(user.messages.size(), 1u);
+    const std::string& shown = user.messages[0];
+    EXPECT_TRUE(shown.starts_with("Server message: <p>The server is down")) << shown;
+    EXPECT_TRUE(shown.ends_with(" [...]")) << shown;
+    EXPECT_LE(shown.size(), std::string("Server message: ").size() + 1000u + 6u);
+    EXPECT_LE(DebugLines().back().size(), 232u);
+    ExpectNothingTaken();
+}
+
 TEST_F(SkeldTest, AConnectionFailureShowsTheTransportBalloonAndTheUnknownReply) {
     for (const bool noPopups : {false, true}) {
         SCOPED_TRACE(noPopups);
@@ -302,7 +351,8 @@ TEST_F(SkeldTest, AnInvalidTokenAnsweredYesResetsItOnTheSameRequest) {
     EXPECT_EQ(shownWhenSkeldEnded, 2u);
     EXPECT_EQ(Account().TotalKeys, 1000);
     EXPECT_EQ(Account().LastSkeld, 0);
-    EXPECT_FALSE(StateSaved()) << "the new token reaches the file with the next save";
+    EXPECT_EQ(SavedRecord().Account.Token, "tok-1")
+        << "the new token reaches the file with the next save";
 }
 
 TEST_F(SkeldTest, AnInvalidTokenIsLeftAloneOnNoAndWithShowNoPopups) {

@@ -167,6 +167,20 @@ TEST_F(WebGrabTest, ReturnsTheReplyBodyOfAnOkStatusUnchanged) {
     EXPECT_TRUE(user.balloons.empty());
 }
 
+TEST_F(WebGrabTest, AReplyLongerThanOneMebibyteIsAnError) {
+    const std::string longest(CWebGrab::kMaxReplyBytes, 'x');
+    RecordingHttpServer server(Answer(longest));
+    EXPECT_EQ(GrabFor(server.Port()).PostForm(), longest);
+    EXPECT_TRUE(user.balloons.empty());
+
+    RecordingHttpServer tooLong(Answer(longest + "x"));
+    EXPECT_EQ(GrabFor(tooLong.Port()).PostForm(), "error");
+    ASSERT_EQ(user.balloons.size(), 1u);
+    EXPECT_EQ(user.balloons[0].Title, "Connection Error");
+    EXPECT_EQ(user.balloons[0].Text,
+              "The server's reply is longer than 1048576 bytes; the rest was not read");
+}
+
 TEST_F(WebGrabTest, ReadsABodyThatArrivesInManyPieces) {
     RecordingHttpServer server([](const httplib::Request&, httplib::Response& response) {
         response.set_chunked_content_provider(
