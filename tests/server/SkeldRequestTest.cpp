@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "counting/DistanceUnit.h"
 #include "server/BeginSkeld.h"
 #include "server/Communication.h"
 #include "server/RequestFixture.h"
@@ -178,7 +179,8 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, SkeldSuccessTest,
     testing::Values(SuccessCase{"100 P OK  12abc\t-7\t+3x\t1.5e2miles\ttok\r\n", true, 12, -7, 3,
                                 150.0, "tok\r\n"},
-                    SuccessCase{"100 P OK x\t\t.\t-.5\t", true, 0, 0, 0, -0.5, ""},
+                    SuccessCase{"100 P OK x\t\t.\t-.5\t", true, 0, 0, 0, 0.0, ""},
+                    SuccessCase{"100 P OK 1\t2\t3\t1e70\tt", true, 1, 2, 3, kMaxMiles, "t"},
                     SuccessCase{"100 P OK 99999999999\t-99999999999\t1\tnan\t100 P OK t", true,
                                 kMax, kMin, 1, 0.0, "t"},
                     SuccessCase{"100 P OK 1\t2\t3\t4", false, 1000, 100, 7, 1.5, "tok-1"},
