@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -15,6 +12,7 @@
 #include "persistence/FileIo.h"
 #include "persistence/StateFile.h"
 #include "platform/linux/FileTypedStore.h"
+#include "support/EndsInChild.h"
 #include "support/RecordingUser.h"
 #include "support/TempFolder.h"
 
@@ -226,8 +224,7 @@ TEST_F(AppPersistenceTest, ADamagedStateFileNeverReplacesTheBackup) {
 }
 
 // Something other than a regular file at a data file's path must not make the program wait:
-// opening a FIFO for reading waits for a writer. The load and save run in a child process, so
-// that a hang ends in a failed test rather than a test run that never ends.
+// opening a FIFO for reading waits for a writer.
 TEST_F(AppPersistenceTest, FifosAtTheDataFilesAreRefusedAtOnce) {
     for (const bool portable : {false, true}) {
         const fs::path folder = portable ? programFolder : perUser;
@@ -238,8 +235,7 @@ TEST_F(AppPersistenceTest, FifosAtTheDataFilesAreRefusedAtOnce) {
             fs::remove(file);
             ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0) << file;
         }
-        const pid_t child = ::fork();
-        if (child == 0) {
+        const std::optional<int> status = EndsInChild([&] {
             AppRecord record;
             record.Prefs.PortableMode = portable;
             KeyFrequencyTable tally;
@@ -247,19 +243,9 @@ TEST_F(AppPersistenceTest, FifosAtTheDataFilesAreRefusedAtOnce) {
             AppRecord saved = SignedInRecord();
             saved.Prefs.PortableMode = portable;
             Persistence().SaveAll(saved, tally);
-            ::_exit(loaded == LoadResult::NoUsableState ? 0 : 1);
-        }
-        int status = -1;
-        for (int waited = 0; waited < 600 && ::waitpid(child, &status, WNOHANG) == 0; ++waited) {
-            ::usleep(50'000);
-        }
-        if (::waitpid(child, &status, WNOHANG) == 0) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            ADD_FAILURE() << "the load or save waited on a FIFO, portable " << portable;
-            continue;
-        }
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << portable;
+            return loaded == LoadResult::NoUsableState ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << "portable " << portable << (status ? "" : ": waited on a FIFO");
         EXPECT_TRUE(fs::is_regular_file(folder / "Kestrovin.ksv")) << portable;
     }
 }
