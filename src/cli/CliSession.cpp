@@ -6,6 +6,7 @@
 #include "platform/linux/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
 #include "server/ServerAddress.h"
+#include "shell/SingleInstanceRefusal.h"
 
 CliSession::CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes)
     : dataFolder_(dataFolder),
@@ -19,12 +20,13 @@ CliSession::~CliSession() = default;
 
 bool CliSession::Lock(std::ostream& err) {
     lock_ = std::make_unique<SingleInstanceLock>(SingleInstanceLock::DefaultPath());
-    if (lock_->HeldByAnother()) {
-        err << "kestrovin-cli: Kestrovin is running; quit it (Exit in its tray menu) and try "
-               "again\n";
+    if (const auto refusal = SingleInstanceRefusal(
+            *lock_, "Kestrovin is running; quit it (Exit in its tray menu) and try again")) {
+        err << "kestrovin-cli: " << *refusal << '\n';
         return false;
     }
-    return true;  // a lock file that cannot be made is no reason to refuse
+    persistence_.RemoveLeftovers();
+    return true;
 }
 
 LoadResult CliSession::Load() {

@@ -23,7 +23,8 @@ public:
     CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes);
     ~CliSession() override;
 
-    // Takes the lock; false, with the reason on `err`, while the tray program runs.
+    // Takes the lock and clears what interrupted saves left behind; false, with the reason on
+    // `err`, while the tray program runs or when the lock cannot be taken at all.
     bool Lock(std::ostream& err);
     // The record as the program loads it at start (portable mode from the marker).
     LoadResult Load();

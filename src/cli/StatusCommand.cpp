@@ -1,6 +1,5 @@
 #include "cli/StatusCommand.h"
 
-#include <cstdio>
 #include <ctime>
 #include <ostream>
 #include <string>
@@ -12,6 +11,7 @@
 #include "persistence/AppRecord.h"
 #include "platform/linux/FileTypedStore.h"
 #include "shell/FormatCount.h"
+#include "shell/NumberText.h"
 
 namespace {
 
@@ -24,15 +24,13 @@ std::string LocalTime(std::int32_t time) {
     char text[32];
     if (::localtime_r(&seconds, &local) == nullptr ||
         std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local) == 0) {
-        return std::to_string(time);
+        return NumberText::Integer(time);
     }
     return text;
 }
 
 std::string Distance(double value, const char* unit) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3f %s", value, unit);
-    return text;
+    return NumberText::Fixed(value, 3) + " " + unit;
 }
 
 void PrintAccount(const AppRecord& record, std::ostream& out) {

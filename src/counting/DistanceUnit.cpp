@@ -1,5 +1,25 @@
 #include "counting/DistanceUnit.h"
 
+namespace {
+
+double Sane(double distance, double max) {
+    // Written so that NaN, which compares false with everything, ends at 0.
+    if (!(distance > 0)) {
+        return 0;
+    }
+    return distance < max ? distance : max;
+}
+
+}  // namespace
+
+double SaneMiles(double miles) {
+    return Sane(miles, kMaxMiles);
+}
+
+double SaneMetres(double metres) {
+    return Sane(metres, kMaxMiles * kMetresPerMile);
+}
+
 DistanceUnit DistanceUnitFromType(std::int32_t distanceType) {
     switch (distanceType) {
         case 1:

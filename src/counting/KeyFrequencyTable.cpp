@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "counting/SaturatingCount.h"
 #include "persistence/FileIo.h"
 
 namespace {
@@ -79,9 +80,7 @@ void KeyFrequencyTable::FillKeyNames() {
 
 std::int32_t KeyFrequencyTable::Increment(std::int32_t code) {
     std::int32_t& count = counts_[code];
-    if (count < INT32_MAX) {
-        ++count;
-    }
+    CountOne(count);
     return count;
 }
 
@@ -120,10 +119,31 @@ bool KeyFrequencyTable::Deserialize(std::string_view bytes) {
 }
 
 bool KeyFrequencyTable::Save(const std::filesystem::path& file) const {
-    return WriteFileAtomically(file, Serialize(), 0644);
+    if (!WriteFileAtomically(file, Serialize(), 0644)) {
+        return false;
+    }
+    holdsFileTally_ = true;
+    return true;
 }
 
 bool KeyFrequencyTable::Load(const std::filesystem::path& file) {
     const std::optional<std::string> bytes = ReadWholeFile(file);
-    return bytes && Deserialize(*bytes);
+    if (!bytes || !Deserialize(*bytes)) {
+        return false;
+    }
+    holdsFileTally_ = true;
+    return true;
+}
+
+bool KeyFrequencyTable::TakeIn(const std::filesystem::path& file) {
+    KeyFrequencyTable stored;
+    if (!stored.Load(file)) {
+        return false;
+    }
+    for (const auto& [code, count] : stored.counts_) {
+        std::int32_t& sum = counts_[code];
+        sum = SaturatingAdd(sum, count);
+    }
+    holdsFileTally_ = true;
+    return true;
 }

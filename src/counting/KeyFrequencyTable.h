@@ -30,6 +30,12 @@ public:
     // False when the file cannot be read; the counts are then left as they are. A damaged
     // file loads the complete pairs it holds.
     bool Load(const std::filesystem::path& file);
+    // Adds the file's counts to the table's (false when the file cannot be read): a tally
+    // that was not loaded at start is carried on rather than lost.
+    bool TakeIn(const std::filesystem::path& file);
+    // True once the table was loaded from, taken in from or saved to a tally file: only then
+    // may it replace a readable tally on disk.
+    bool HoldsFileTally() const { return holdsFileTally_; }
 
     // The file's bytes, and their reading (false when not even N is there).
     std::string Serialize() const;
@@ -41,4 +47,5 @@ public:
 private:
     std::unordered_map<std::int32_t, std::string> names_;
     Counts counts_;
+    mutable bool holdsFileTally_ = false;  // set by a successful Save too
 };

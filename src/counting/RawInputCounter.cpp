@@ -2,6 +2,7 @@
 
 #include "counting/AccountState.h"
 #include "counting/KeyFrequencyTable.h"
+#include "counting/SaturatingCount.h"
 #include "persistence/Preferences.h"
 #include "platform/KeyStatePort.h"
 #include "shell/SkeldRequestPort.h"
@@ -62,11 +63,11 @@ void RawInputCounter::OnKeyboard(const RawInput::Keyboard& keyboard) {
         CountsDirty = true;
         const std::uint16_t code = ResolveSide(keyboard.VKey, keyState_);
         account_.AddUnsentKeys(1);
-        ++account_.TotalKeys;
+        CountOne(account_.TotalKeys);
         tray_.UpdateTooltip();
         if (preferences_.KeepFreq != 0) {
             frequencies_.Increment(code);
-            ++account_.KeysSinceLastReset;
+            CountOne(account_.KeysSinceLastReset);
         }
         if (preferences_.SkeldEvery != 0 && account_.GetUnsentKeys() >= preferences_.SkeldEvery) {
             skelds_.RequestSkeld(true);
@@ -89,7 +90,7 @@ void RawInputCounter::OnMouse(const RawInput::Mouse& mouse) {
     if (wentDown) {
         CountsDirty = true;
         account_.AddUnsentClicks(1);
-        ++account_.TotalClicks;
+        CountOne(account_.TotalClicks);
         if (account_.SkeldInProgress == 0 && preferences_.BlinkTray != 0) {
             tray_.SetIcon(TrayIconId::Held);
         }

@@ -1,9 +1,9 @@
 #include "persistence/AppPersistence.h"
 
-#include <cmath>
-
+#include "counting/DistanceUnit.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppRecord.h"
+#include "persistence/FileIo.h"
 #include "persistence/State.h"
 #include "platform/linux/FileTypedStore.h"
 
@@ -26,10 +26,7 @@ LoadResult AppPersistence::LoadState(AppRecord& record, KeyFrequencyTable& frequ
     loaded.Account.LastVersionCheck = record.Account.LastVersionCheck;
     loaded.Account.SkeldInProgress = 0;
     // An edited state file must not poison the distance sent to the server.
-    const double metres = loaded.Account.UnsentMetres;
-    if (!std::isfinite(metres) || metres < 0) {
-        loaded.Account.UnsentMetres = 0.0;
-    }
+    loaded.Account.UnsentMetres = SaneMetres(loaded.Account.UnsentMetres);
     record = loaded;
 
     if (record.Account.UserName.empty()) {
@@ -49,5 +46,38 @@ void AppPersistence::SaveAll(const AppRecord& record, const KeyFrequencyTable& f
     FileTypedStore typedStore(typedStoreFile_);
     CState state(record, dataFolder_, typedStore, user_);
     state.SaveToDisk();
-    frequencies.Save(dataFolder_.GetDataFilePath(KeyFrequencyFileName, record.Prefs.PortableMode));
+    const std::filesystem::path tally =
+        dataFolder_.GetDataFilePath(KeyFrequencyFileName, record.Prefs.PortableMode);
+    // A readable tally this table never took in (the state file could not be loaded, so
+    // neither was the tally) is history that must not be overwritten.
+    if (frequencies.HoldsFileTally() || !KeyFrequencyTable().Load(tally)) {
+        frequencies.Save(tally);
+    }
+}
+
+bool AppPersistence::TakeInKeyTally(const AppRecord& record, KeyFrequencyTable& frequencies) const {
+    if (access_ == StorageAccess::ReadOnly) {
+        return false;
+    }
+    return frequencies.TakeIn(
+        dataFolder_.GetDataFilePath(KeyFrequencyFileName, record.Prefs.PortableMode));
+}
+
+std::size_t AppPersistence::RemoveLeftovers() const {
+    if (access_ == StorageAccess::ReadOnly) {
+        return 0;
+    }
+    const std::string registry = typedStoreFile_.filename().string();
+    std::size_t removed = RemoveTemporaryLeftovers(
+        dataFolder_.ProgramFolder(), {CState::StateFileName, CState::BackupFileName,
+                                      KeyFrequencyFileName, "settings.ini", "portable.txt"});
+    if (!dataFolder_.PerUserFolder().empty()) {
+        removed += RemoveTemporaryLeftovers(
+            dataFolder_.PerUserFolder(),
+            {CState::StateFileName, CState::BackupFileName, KeyFrequencyFileName});
+    }
+    if (!typedStoreFile_.empty()) {
+        removed += RemoveTemporaryLeftovers(typedStoreFile_.parent_path(), {registry});
+    }
+    return removed;
 }

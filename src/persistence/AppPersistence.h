@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 
 #include "persistence/DataFolder.h"
@@ -31,8 +32,20 @@ public:
     LoadResult LoadState(AppRecord& record, KeyFrequencyTable& frequencies) const;
 
     // Writes the settings, the state file (after copying the old one to the backup) and then
-    // keyfreq.bin, whatever became of the state file.
+    // keyfreq.bin, whatever became of the state file — unless keyfreq.bin holds a readable
+    // tally that `frequencies` never took in, which stays as it is.
     void SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const;
+
+    // Adds the tally on disk to `frequencies` when the state load did not load it (a new
+    // account after the setup assistant), so that the history goes on instead of being
+    // replaced. False when there is no readable tally.
+    bool TakeInKeyTally(const AppRecord& record, KeyFrequencyTable& frequencies) const;
+
+    // Deletes the temporary files that saves interrupted by a crash left beside the state
+    // file, its backup, keyfreq.bin, settings.ini, portable.txt and the typed store, in the
+    // program folder, the per-user folder and the typed store's folder. Only while the
+    // single-instance lock is held. Returns how many were deleted.
+    std::size_t RemoveLeftovers() const;
 
     const DataFolder& Folder() const { return dataFolder_; }
 

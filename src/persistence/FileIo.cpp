@@ -6,8 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <system_error>
 
 namespace {
 
@@ -34,21 +33,46 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+FileRead ReadDataFile(const std::filesystem::path& file) {
+    FileRead result;
+    // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer; fstat then refuses it.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return result;
     }
-    // A read error (for example a folder of that name) makes the stream buffer throw.
-    try {
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) {
-            return std::nullopt;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return result;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            result.Result = FileRead::Status::ReadFailed;
+            result.Error = std::strerror(errno);
+            result.Bytes.clear();
+            break;
         }
-        return bytes;
-    } catch (const std::ios_base::failure&) {
+        if (count == 0) {
+            result.Result = FileRead::Status::Read;
+            break;
+        }
+        result.Bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(fd);
+    return result;
+}
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
+    FileRead read = ReadDataFile(file);
+    if (read.Result != FileRead::Status::Read) {
         return std::nullopt;
     }
+    return std::move(read.Bytes);
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode,
@@ -104,4 +128,41 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
         *failure = AtomicWriteFailure::None;
     }
     return true;
+}
+
+bool IsTemporaryFileOf(std::string_view fileName, std::string_view baseName) {
+    constexpr std::size_t SuffixLength = 6;
+    if (fileName.size() != baseName.size() + 1 + SuffixLength || !fileName.starts_with(baseName) ||
+        fileName[baseName.size()] != '.') {
+        return false;
+    }
+    for (const char c : fileName.substr(baseName.size() + 1)) {
+        const bool letterOrDigit =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t RemoveTemporaryLeftovers(const std::filesystem::path& folder,
+                                     std::initializer_list<std::string_view> baseNames) {
+    std::size_t removed = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        bool ours = false;
+        for (const std::string_view baseName : baseNames) {
+            ours = ours || IsTemporaryFileOf(name, baseName);
+        }
+        std::error_code typeError;
+        if (ours &&
+            entry->symlink_status(typeError).type() == std::filesystem::file_type::regular &&
+            ::unlink(entry->path().c_str()) == 0) {
+            ++removed;
+        }
+    }
+    return removed;
 }

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +14,20 @@
 // on an error (errno tells which).
 bool WriteAll(int fd, std::string_view bytes);
 
-// The file's bytes, or nothing when it cannot be opened or read.
+// A whole-file read that tells a file that cannot be opened (missing, not a regular file) from
+// one that opened but could not be read.
+struct FileRead {
+    enum class Status { Read, CannotOpen, ReadFailed };
+    Status Result = Status::CannotOpen;
+    std::string Bytes;  // when Read
+    std::string Error;  // the system's description, when ReadFailed
+};
+
+// Reads a data file. Anything but a regular file (a folder, a FIFO, a device) is refused at
+// once as CannotOpen: opening never waits for a writer, and reading never waits for more.
+FileRead ReadDataFile(const std::filesystem::path& file);
+
+// The file's bytes, or nothing when it cannot be opened or read (ReadDataFile).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 
 // Which step of WriteFileAtomically failed: creating the temporary file in the folder (the
@@ -26,3 +40,13 @@ enum class AtomicWriteFailure { None, CannotCreate, CannotWrite };
 // step failed in `failure` when given, and leaves the old file untouched.
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, mode_t mode,
                          std::string* error = nullptr, AtomicWriteFailure* failure = nullptr);
+
+// True when `fileName` is a temporary file WriteFileAtomically made for `baseName`: the base
+// name, a point and the six letters or digits mkstemp puts in place of "XXXXXX".
+bool IsTemporaryFileOf(std::string_view fileName, std::string_view baseName);
+
+// Deletes the temporary files an interrupted WriteFileAtomically left in `folder` for any of
+// `baseNames` (regular files only; nothing else is touched). Only while no other copy of the
+// program can be writing there. Returns how many were deleted.
+std::size_t RemoveTemporaryLeftovers(const std::filesystem::path& folder,
+                                     std::initializer_list<std::string_view> baseNames);

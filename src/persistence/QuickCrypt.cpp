@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <limits>
 
+#include "counting/SaturatingCount.h"
 #include "platform/Clock.h"
+#include "shell/NumberText.h"
 
 namespace {
 
@@ -110,13 +112,7 @@ std::int32_t CQuickCrypt::ReadCounter(std::string_view encoded) {
 }
 
 void CQuickCrypt::AddToCounter(std::string& encoded, std::int32_t n) {
-    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-    const std::int64_t sum =
-        std::clamp<std::int64_t>(static_cast<std::int64_t>(ReadCounter(encoded)) + n, kMin, kMax);
-    char text[16];
-    const int length = std::snprintf(text, sizeof text, "%ld", static_cast<long>(sum));
-    EncodeInto(std::string_view(text, static_cast<std::size_t>(length)), encoded);
+    EncodeInto(NumberText::Integer(SaturatingAdd(ReadCounter(encoded), n)), encoded);
 }
 
 void CQuickCrypt::ResetCounter(std::string& encoded) {

@@ -57,13 +57,6 @@ long long DecimalExponent(std::string_view number) {
     return scale;
 }
 
-template <typename Number>
-std::string Format(Number value, auto... formatArguments) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, formatArguments...);
-    return std::string(buffer, result.ptr);
-}
-
 }  // namespace
 
 namespace SettingsNumbers {
@@ -122,18 +115,6 @@ double LeadingReal(std::string_view text) {
         value = DecimalExponent(number) > 0 ? std::numeric_limits<double>::max() : 0.0;
     }
     return negative ? -value : value;
-}
-
-std::string FormatInt(std::int32_t value) {
-    return Format(value);
-}
-
-std::string FormatRealShort(double value) {
-    return Format(value, std::chars_format::general, 6);
-}
-
-std::string FormatRealTwoDecimals(double value) {
-    return Format(value, std::chars_format::fixed, 2);
 }
 
 }  // namespace SettingsNumbers

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-// Numbers as the settings stores hold them in text. Always the "C" conventions (decimal
-// point, no grouping), whatever the process locale says.
+// Numbers as the settings stores hold them in text, read with the "C" conventions (decimal
+// point, no grouping), whatever the process locale says. They are written by NumberText.
 namespace SettingsNumbers {
 
 // The leading decimal integer: leading blanks, at most one sign, then digits up to the first
@@ -15,13 +14,5 @@ std::int32_t LeadingInt(std::string_view text);
 // The longest leading decimal floating-point number (blanks, sign, digits, point, exponent);
 // no hexadecimal, infinity or NaN forms. 0 when there is none; clamped to the finite range.
 double LeadingReal(std::string_view text);
-
-// "%d".
-std::string FormatInt(std::int32_t value);
-// "%g": six significant digits, trailing zeros dropped, exponent form when the decimal
-// exponent is below -4 or at least 6.
-std::string FormatRealShort(double value);
-// "%.2f".
-std::string FormatRealTwoDecimals(double value);
 
 }  // namespace SettingsNumbers

@@ -4,10 +4,12 @@
 #include <type_traits>
 #include <utility>
 
+#include "counting/DistanceUnit.h"
 #include "persistence/IniFile.h"
 #include "persistence/SettingsKeyTable.h"
 #include "persistence/SettingsNumbers.h"
 #include "persistence/TypedStore.h"
+#include "shell/NumberText.h"
 
 namespace {
 
@@ -17,10 +19,10 @@ bool IsLoad(std::string_view action) {
 
 // Settings file text of each kind.
 std::string ToFileText(std::int32_t value) {
-    return SettingsNumbers::FormatInt(value);
+    return NumberText::Integer(value);
 }
 std::string ToFileText(double value) {
-    return SettingsNumbers::FormatRealShort(value);
+    return NumberText::Short(value);
 }
 std::string ToFileText(const std::string& value) {
     return value;
@@ -29,8 +31,9 @@ std::string ToFileText(const std::string& value) {
 void FromFileText(std::string_view text, std::int32_t& field) {
     field = SettingsNumbers::LeadingInt(text);
 }
+// The one real setting is a distance (TotalMiles): it is made sane on the way in.
 void FromFileText(std::string_view text, double& field) {
-    field = SettingsNumbers::LeadingReal(text);
+    field = SaneMiles(SettingsNumbers::LeadingReal(text));
 }
 void FromFileText(std::string_view text, std::string& field) {
     field = text;
@@ -49,7 +52,8 @@ void ReadTyped(TypedStore& store, std::string_view path, std::string_view name,
 }
 void ReadTyped(TypedStore& store, std::string_view path, std::string_view name, double& field) {
     std::string value;
-    field = store.ReadText(path, name, value) ? SettingsNumbers::LeadingReal(value) : 0.0;
+    field =
+        store.ReadText(path, name, value) ? SaneMiles(SettingsNumbers::LeadingReal(value)) : 0.0;
 }
 
 void WriteTyped(TypedStore& store, std::string_view path, std::string_view name,
@@ -61,7 +65,7 @@ void WriteTyped(TypedStore& store, std::string_view path, std::string_view name,
     store.WriteText(path, name, value);
 }
 void WriteTyped(TypedStore& store, std::string_view path, std::string_view name, double value) {
-    store.WriteText(path, name, SettingsNumbers::FormatRealTwoDecimals(value));
+    store.WriteText(path, name, NumberText::Fixed(value, 2));
 }
 
 std::string KeyPathOf(std::string_view section) {

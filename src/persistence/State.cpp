@@ -3,6 +3,7 @@
 #include "persistence/DataFolder.h"
 #include "persistence/SettingsStore.h"
 #include "persistence/StateFile.h"
+#include "shell/FormatCount.h"
 #include "shell/UserPort.h"
 
 CState::CState(const AppRecord& record, const DataFolder& dataFolder, TypedStore& typedStore,
@@ -27,12 +28,31 @@ int CState::LoadFromDisk() {
         case StateFile::ReadResult::Status::Loaded:
             return 0;
         case StateFile::ReadResult::Status::ReadFailed:
-            user_.ShowMessage(read.Message);
-            return 2;
+            return OfferBackup(read.Message) ? 0 : 2;
         case StateFile::ReadResult::Status::CouldNotOpen:
             break;
     }
     return 2;
+}
+
+bool CState::OfferBackup(const std::string& damage) {
+    AccountState backup = Record.Account;
+    if (StateFile::Read(DataFilePath(BackupFileName), backup).Result !=
+        StateFile::ReadResult::Status::Loaded) {
+        user_.ShowMessage(damage);
+        return false;
+    }
+    const std::string question =
+        damage + "\n\nIts backup " + BackupFileName + " is readable: it holds the account \"" +
+        backup.UserName + "\" on the computer \"" + backup.ComputerName + "\" with " +
+        FormatCount(backup.GetUnsentKeys()) + " unsent keys and " +
+        FormatCount(backup.GetUnsentClicks()) +
+        " unsent clicks.\n\nDo you want to go on with the account from the backup?";
+    if (!user_.AskYesNo(question)) {
+        return false;
+    }
+    Record.Account = backup;
+    return true;
 }
 
 void CState::SaveToDisk() {

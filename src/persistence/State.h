@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "persistence/AppRecord.h"
 #include "persistence/StorageAccess.h"
@@ -16,8 +17,9 @@ public:
     CState(const AppRecord& record, const DataFolder& dataFolder, TypedStore& typedStore,
            UserPort& user, StorageAccess access = StorageAccess::ReadWrite);
 
-    // 0 when the settings and the state file were read into the copy, 2 otherwise (a state
-    // file that opened but could not be read is reported to the user).
+    // 0 when the settings and the state file were read into the copy, 2 otherwise. A state
+    // file that opened but could not be read is reported to the user; when its backup is
+    // readable, the user is asked whether to go on with the backup's account instead (0).
     int LoadFromDisk();
     // Writes the settings, refreshes the backup and writes the state file; failures of the
     // state file are reported to the user.
@@ -32,6 +34,10 @@ public:
     std::filesystem::path DataFilePath(const char* name) const;
 
 private:
+    // After the state file was found damaged (`damage` says how): true when the backup is
+    // readable and the user chose to go on with it, which is then in the copy.
+    bool OfferBackup(const std::string& damage);
+
     const DataFolder& dataFolder_;
     TypedStore& typedStore_;
     UserPort& user_;

@@ -1,11 +1,5 @@
 #include "persistence/StateFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include "persistence/FileIo.h"
@@ -26,77 +20,31 @@ ReadResult NotAStateFile(const std::filesystem::path& path, const std::string& d
     return ReadFailed(path, "it is not a valid state file (" + detail + ")");
 }
 
-// Reads the whole file. Opening is told apart from reading: a file that cannot be opened is
-// the normal first start, a file that opens but cannot be read is an error to show.
-class WholeFileReader {
-public:
-    explicit WholeFileReader(const std::filesystem::path& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~WholeFileReader() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
+// Reads fields 2 to 9 of the state stream in `cipher` into `account`; false, with `account`
+// untouched and the reason in `error`, when it is not a readable state file.
+bool Decode(const std::string& cipher, AccountState& account, std::string& error) {
+    if (cipher.empty()) {
+        error = "the file is empty";
+        return false;
     }
-    WholeFileReader(const WholeFileReader&) = delete;
-    WholeFileReader& operator=(const WholeFileReader&) = delete;
-
-    // A folder or a device in place of the file counts as not openable.
-    bool Opened() const {
-        struct stat status {};
-        return fd_ >= 0 && ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
-    }
-
-    // The bytes, or nothing with the system's description in `error`.
-    std::optional<std::string> ReadAll(std::string& error) {
-        std::string bytes;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t count = ::read(fd_, buffer, sizeof buffer);
-            if (count < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                error = std::strerror(errno);
-                return std::nullopt;
-            }
-            if (count == 0) {
-                return bytes;
-            }
-            bytes.append(buffer, static_cast<std::size_t>(count));
-        }
-    }
-
-private:
-    int fd_;
-};
-
-// The file's bytes when it can be opened and read.
-std::optional<std::string> ReadExisting(const std::filesystem::path& path) {
-    WholeFileReader reader(path);
-    std::string ignored;
-    return reader.Opened() ? reader.ReadAll(ignored) : std::nullopt;
+    const std::optional<std::string> stream = StateCipher::Decrypt(cipher, &error);
+    return stream && StateStream::Read(*stream, account, &error);
 }
 
 }  // namespace
 
 StateFile::ReadResult StateFile::Read(const std::filesystem::path& path, AccountState& account) {
-    WholeFileReader reader(path);
-    if (!reader.Opened()) {
+    // A file that cannot be opened is the normal first start; one that opens but cannot be
+    // read is an error to show. A folder, FIFO or device in its place counts as not openable.
+    const FileRead file = ReadDataFile(path);
+    if (file.Result == FileRead::Status::CannotOpen) {
         return {ReadResult::Status::CouldNotOpen, {}};
     }
+    if (file.Result == FileRead::Status::ReadFailed) {
+        return ReadFailed(path, "reading it failed (" + file.Error + ")");
+    }
     std::string error;
-    const std::optional<std::string> cipher = reader.ReadAll(error);
-    if (!cipher) {
-        return ReadFailed(path, "reading it failed (" + error + ")");
-    }
-    if (cipher->empty()) {
-        return NotAStateFile(path, "the file is empty");
-    }
-    const std::optional<std::string> stream = StateCipher::Decrypt(*cipher, &error);
-    if (!stream) {
-        return NotAStateFile(path, error);
-    }
-    if (!StateStream::Read(*stream, account, &error)) {
+    if (!Decode(file.Bytes, account, error)) {
         return NotAStateFile(path, error);
     }
     return {ReadResult::Status::Loaded, {}};
@@ -105,10 +53,14 @@ StateFile::ReadResult StateFile::Read(const std::filesystem::path& path, Account
 StateFile::WriteResult StateFile::Write(const std::filesystem::path& path,
                                         const std::filesystem::path& backupPath,
                                         const AccountState& account) {
-    // The backup is a byte copy of the file before this save; it is written as safely as the
-    // file itself, so an interrupted copy never leaves a torn backup.
-    if (const std::optional<std::string> previous = ReadExisting(path)) {
-        WriteFileAtomically(backupPath, *previous, FileMode);
+    // The backup is a byte copy of the file before this save, written as safely as the file
+    // itself. Only a readable state file becomes the backup: a damaged one must never replace
+    // the good backup it could be recovered from.
+    const FileRead previous = ReadDataFile(path);
+    AccountState scratch;
+    std::string ignored;
+    if (previous.Result == FileRead::Status::Read && Decode(previous.Bytes, scratch, ignored)) {
+        WriteFileAtomically(backupPath, previous.Bytes, FileMode);
     }
 
     std::string error;

@@ -45,8 +45,9 @@ public:
     // Unless the result is Loaded, `account` is left as it was.
     static ReadResult Read(const std::filesystem::path& path, AccountState& account);
 
-    // Copies the current file at `path` to `backupPath` (a failure, such as there being no file
-    // yet, is ignored), then writes the account's stream encrypted to `path` with FileMode.
+    // Copies the current file at `path` to `backupPath` when it is a readable state file (a
+    // damaged file never replaces the backup; a failed copy is ignored), then writes the
+    // account's stream encrypted to `path` with FileMode.
     static WriteResult Write(const std::filesystem::path& path,
                              const std::filesystem::path& backupPath, const AccountState& account);
 };

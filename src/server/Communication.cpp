@@ -1,7 +1,6 @@
 #include "server/Communication.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -15,20 +14,13 @@
 #include "shell/EndSkeldPort.h"
 #include "shell/FormatCount.h"
 #include "shell/Logs.h"
+#include "shell/NumberText.h"
 #include "shell/ShownText.h"
 #include "shell/UserPort.h"
 
 namespace {
 
 constexpr const char* kUnknownReplyText = "Unknown server message, please try again later.";
-
-// "%.3f" in any locale: the wire and the logs always carry a point.
-std::string ThreeDecimals(double value) {
-    char buffer[400];  // room for the largest double in fixed notation
-    const auto [end, error] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-    return error == std::errc() ? std::string(buffer, end) : std::string("0.000");
-}
 
 // The image name, one plain segment already, escaped so that it cannot break the address.
 std::string PathSegment(const std::string& name) {
@@ -107,7 +99,7 @@ void Communication::SendSkeld() {
     transport_.AddFormField("token", account.Token);
     transport_.AddFormField("keycount", std::to_string(KeysToSend));
     transport_.AddFormField("clickcount", std::to_string(ClicksToSend));
-    transport_.AddFormField("miles", ThreeDecimals(MilesToSend));
+    transport_.AddFormField("miles", NumberText::Fixed(MilesToSend, 3));
     Debug("SERVER - Sending skeld");
     const std::string reply = transport_.PostForm();
 
@@ -159,7 +151,7 @@ void Communication::SkeldAccepted(const std::string& reply) {
         const double distance = DistanceInUnit(account.UnsentMetres, prefs.DistanceType, false);
         const std::string text = "Skelded with " + FormatCount(KeysToSend) + " keys, " +
                                  FormatCount(ClicksToSend) + " mouseclicks and " +
-                                 ThreeDecimals(distance) + " " +
+                                 NumberText::Fixed(distance, 3) + " " +
                                  DistanceUnitName(prefs.DistanceType);
         context_.Log.WriteSkeldLog(prefs.PortableMode, "%s", text.c_str());
         if (prefs.UseBalloons != 0) {
@@ -167,7 +159,7 @@ void Communication::SkeldAccepted(const std::string& reply) {
         }
         account.TotalClicks = ServerReply::LenientCount(fields[1]);
         account.TotalKeys = ServerReply::LenientCount(fields[0]);
-        account.TotalMiles = std::max(0.0, ServerReply::LenientDecimal(fields[3]));
+        account.TotalMiles = SaneMiles(ServerReply::LenientDecimal(fields[3]));
         account.Rank = ServerReply::LenientCount(fields[2]);
         // A token that could not be sent back is not stored: with the old one the next skeld
         // meets "200 WT", and the token reset mends it.

@@ -64,7 +64,9 @@ void LogFile::Write(const char* format, ...) const {
 }
 
 void LogFile::WriteV(const char* format, std::va_list arguments) const {
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, LogMode);
+    // O_NONBLOCK: a FIFO in the log's place fails at once instead of waiting for a reader.
+    const int fd =
+        ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, LogMode);
     if (fd < 0) {
         return;
     }
@@ -95,7 +97,8 @@ std::vector<std::string> LogFile::ReadRows() const {
 }
 
 bool LogFile::Empty(std::string* error) const {
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, LogMode);
+    const int fd =
+        ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_NONBLOCK | O_CLOEXEC, LogMode);
     if (fd < 0) {
         if (error != nullptr) {
             *error = "Cannot open " + path_.string() + ": " + std::strerror(errno);

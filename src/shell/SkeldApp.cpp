@@ -6,9 +6,11 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <iostream>
 #include <system_error>
 
 #include "persistence/Autostart.h"
+#include "persistence/FileIo.h"
 #include "persistence/OlderClientMigration.h"
 #include "persistence/State.h"
 #include "platform/Clock.h"
@@ -21,9 +23,12 @@
 #include "server/AccountTakeOver.h"
 #include "server/NewAccountDlg.h"
 #include "shell/MainFrame.h"
+#include "shell/SingleInstanceRefusal.h"
 
-CSkeldApp::CSkeldApp()
-    : dataFolder_(DataFolder::FromEnvironment()),
+CSkeldApp::CSkeldApp() : CSkeldApp(DataFolder::FromEnvironment()) {}
+
+CSkeldApp::CSkeldApp(DataFolder dataFolder)
+    : dataFolder_(std::move(dataFolder)),
       user_(tray_),
       persistence_(dataFolder_, FileTypedStore::DefaultPath(), user_),
       logs_(dataFolder_) {}
@@ -37,8 +42,9 @@ CSkeldApp::~CSkeldApp() {
 
 bool CSkeldApp::InitInstance() {
     lock_ = std::make_unique<SingleInstanceLock>(SingleInstanceLock::DefaultPath());
-    if (lock_->HeldByAnother()) {
-        user_.ShowMessage("Kestrovin is already running.", UserPort::Icon::Exclamation);
+    if (const auto refusal = SingleInstanceRefusal(*lock_, "Kestrovin is already running.")) {
+        std::cerr << "kestrovin: " << *refusal << '\n';
+        user_.ShowMessage(*refusal, UserPort::Icon::Exclamation);
         return false;
     }
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
@@ -47,16 +53,10 @@ bool CSkeldApp::InitInstance() {
     }
     curlStarted_ = true;
 
-    const bool portable = dataFolder_.IsPortableMarkerPresent();
-    if (!portable) {
-        FileTypedStore store(FileTypedStore::DefaultPath());
-        OlderClientMigration::Run(store, user_);
-    }
+    DecideMode();
     if (!CreateMainFrame()) {
         return false;
     }
-    Record = AppRecord();
-    Record.Prefs.PortableMode = portable;
 
     const LoadResult loaded = persistence_.LoadState(Record, Frequencies);
     // Left without an account, the program ends; nothing is saved, so the next start runs the
@@ -83,6 +83,21 @@ bool CSkeldApp::InitInstance() {
     return true;
 }
 
+void CSkeldApp::DecideMode() {
+    // The record's start values, with the mode the marker chooses, come before anything is
+    // written: the first debug-log line already goes to the mode's data folder.
+    Record = AppRecord();
+    Record.Prefs.PortableMode = dataFolder_.IsPortableMarkerPresent();
+    // The lock is held: no other copy is in the middle of a save.
+    persistence_.RemoveLeftovers();
+    const std::filesystem::path autostartEntry = XdgAutostart::FromEnvironment().EntryPath();
+    RemoveTemporaryLeftovers(autostartEntry.parent_path(), {autostartEntry.filename().string()});
+    if (!Record.Prefs.PortableMode) {
+        FileTypedStore store(FileTypedStore::DefaultPath());
+        OlderClientMigration::Run(store, user_);
+    }
+}
+
 bool CSkeldApp::RunSetupAssistant() {
     CNewAccountDlg assistant([this] { return mainFrame_->NewRequestContext(); }, user_,
                              [this] { DiscardState(); });
@@ -95,16 +110,22 @@ bool CSkeldApp::RunSetupAssistant() {
 
 void CSkeldApp::TakeOverSetup(const AcceptedAccount& account) {
     TakeOverAccount(Record, account, SystemClock::Instance().Now());
+    // The tally on disk was not loaded with the state: it goes on under the new account.
+    persistence_.TakeInKeyTally(Record, Frequencies);
     XdgAutostart autostartEntry = XdgAutostart::FromEnvironment();
     Autostart(autostartEntry, user_).Set(Record.Prefs.LoadAtWinStartup);
 }
 
-bool CSkeldApp::CreateMainFrame() {
+void CSkeldApp::CreateTrayIcon() {
     tray_.Create(TrayIconId::Normal, QStringLiteral("Kestrovin"));
     if (!tray_.IsVisible()) {
         logs_.WriteDebugLog(Record.Prefs.PortableMode,
                             "No system tray yet; the icon appears as soon as one does");
     }
+}
+
+bool CSkeldApp::CreateMainFrame() {
+    CreateTrayIcon();
     std::string error;
     std::unique_ptr<PointerPort> pointer = X11Pointer::Open({}, &error);
     std::unique_ptr<InputSource> input;

@@ -21,6 +21,8 @@ class QSocketNotifier;
 class CSkeldApp {
 public:
     CSkeldApp();
+    // With the program and data folders given rather than found.
+    explicit CSkeldApp(DataFolder dataFolder);
     ~CSkeldApp();
     CSkeldApp(const CSkeldApp&) = delete;
     CSkeldApp& operator=(const CSkeldApp&) = delete;
@@ -51,6 +53,13 @@ public:
     const Logs& Log() const { return logs_; }
     const DataFolder& Folder() const { return dataFolder_; }
     UserPort& User() { return user_; }
+
+    // The first start-up steps after the lock: the record's start values with the mode the
+    // portable marker chooses, the clean-up of interrupted saves and, in normal mode, the
+    // older client's settings.
+    void DecideMode();
+    // The tray icon, shown as soon as a tray is there (a debug-log line says when none is yet).
+    void CreateTrayIcon();
 
 private:
     bool CreateMainFrame();

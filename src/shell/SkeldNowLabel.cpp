@@ -1,18 +1,16 @@
 #include "shell/SkeldNowLabel.h"
 
-#include <cstdio>
+#include "shell/NumberText.h"
 
 std::string SkeldNowLabel(std::int32_t skeldEveryHours, std::int32_t secondsTilSkeld) {
     const std::int32_t s = secondsTilSkeld;
-    char text[64];
+    const std::string prefix = "Skeld Now!  (Auto in ";
     if (skeldEveryHours == 0 || s <= 0) {
         return "Skeld Now!";
     } else if (s > 3600) {
-        std::snprintf(text, sizeof text, "Skeld Now!  (Auto in %.0f Hours)", s / 3600.0);
+        return prefix + NumberText::Fixed(s / 3600.0, 0) + " Hours)";
     } else if (s >= 60) {
-        std::snprintf(text, sizeof text, "Skeld Now!  (Auto in %.0f Minutes)", s / 60.0);
-    } else {
-        std::snprintf(text, sizeof text, "Skeld Now!  (Auto in %d Seconds)", s);
+        return prefix + NumberText::Fixed(s / 60.0, 0) + " Minutes)";
     }
-    return text;
+    return prefix + NumberText::Integer(s) + " Seconds)";
 }

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -136,6 +138,22 @@ TEST_F(ServerCommandsTest, RefusesWhileTheTrayProgramRuns) {
         EXPECT_NE(run.Output.find("Kestrovin is running"), std::string::npos) << run.Output;
     }
     EXPECT_EQ(Cli("register --user a --password b").Status, 2);  // missing options
+}
+
+TEST_F(ServerCommandsTest, RefusesWhenItCannotTellWhetherTheTrayProgramRuns) {
+    environment.Set("XDG_RUNTIME_DIR", (temp / "missing").string());
+    const CliRun run = Cli("check-version");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("cannot make sure that only one copy of it runs"), std::string::npos)
+        << run.Output;
+}
+
+TEST_F(ServerCommandsTest, LeftoversOfInterruptedSavesAreClearedUnderTheLock) {
+    const std::filesystem::path leftover = temp / "data" / "Kestrovin" / "Kestrovin.ksv.Ab12Cd";
+    std::filesystem::create_directories(leftover.parent_path());
+    std::ofstream(leftover) << "password";
+    EXPECT_EQ(Cli("check-version").Status, 0);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
 }
 
 }  // namespace

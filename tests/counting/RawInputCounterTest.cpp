@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "counting/AccountState.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/Preferences.h"
@@ -47,6 +49,25 @@ TEST_F(RawInputCounterTest, AKeyCountsOnceAtItsRelease) {
     EXPECT_EQ(tray.icons, (Icons{kHeld, kHeld, kHeld, kNormal}));
     EXPECT_EQ(tray.tooltipUpdates, 4);
     EXPECT_TRUE(skelds.requests.empty());
+}
+
+// Totals taken over from the server or an edited file may already stand at the limit.
+TEST_F(RawInputCounterTest, CountsAtTheLimitStayThere) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    account.TotalKeys = kMax;
+    account.TotalClicks = kMax;
+    account.KeysSinceLastReset = kMax;
+    account.AddUnsentKeys(kMax);
+    account.AddUnsentClicks(kMax);
+    for (int i = 0; i < 2; ++i) {
+        Release('A');
+        Buttons(0x0001);
+    }
+    EXPECT_EQ(account.TotalKeys, kMax);
+    EXPECT_EQ(account.TotalClicks, kMax);
+    EXPECT_EQ(account.KeysSinceLastReset, kMax);
+    EXPECT_EQ(account.GetUnsentKeys(), kMax);
+    EXPECT_EQ(account.GetUnsentClicks(), kMax);
 }
 
 TEST_F(RawInputCounterTest, KeysThatNeverCount) {

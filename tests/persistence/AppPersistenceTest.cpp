@@ -2,19 +2,40 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
+#include "counting/DistanceUnit.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppRecord.h"
 #include "persistence/FileIo.h"
 #include "persistence/StateFile.h"
 #include "platform/linux/FileTypedStore.h"
+#include "support/EndsInChild.h"
 #include "support/RecordingUser.h"
 #include "support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+// alice on desk, with unsent counts and the new-account preferences.
+AppRecord SignedInRecord() {
+    AppRecord record;
+    record.Account.UserName = "alice";
+    record.Account.ComputerName = "desk";
+    record.Account.Password = "secret";
+    record.Account.Token = "tok-1";
+    record.Account.UserID = 42;
+    record.Account.TotalKeys = 1000;
+    record.Account.AddUnsentKeys(17);
+    record.Account.AddUnsentClicks(5);
+    record.Account.AddUnsentMetres(12.5);
+    record.Prefs.ApplyNewAccountValues();
+    record.Prefs.SkeldEvery = 500;
+    return record;
+}
 
 // A program folder and a data home in one temporary folder, and the typed store beside them.
 class AppPersistenceTest : public ::testing::Test {
@@ -26,22 +47,6 @@ protected:
 
     AppPersistence Persistence() {
         return AppPersistence(DataFolder(programFolder, dataHome), storeFile, user);
-    }
-
-    static AppRecord SignedInRecord() {
-        AppRecord record;
-        record.Account.UserName = "alice";
-        record.Account.ComputerName = "desk";
-        record.Account.Password = "secret";
-        record.Account.Token = "tok-1";
-        record.Account.UserID = 42;
-        record.Account.TotalKeys = 1000;
-        record.Account.AddUnsentKeys(17);
-        record.Account.AddUnsentClicks(5);
-        record.Account.AddUnsentMetres(12.5);
-        record.Prefs.ApplyNewAccountValues();
-        record.Prefs.SkeldEvery = 500;
-        return record;
     }
 
     TempFolder temp;
@@ -141,13 +146,163 @@ TEST_F(AppPersistenceTest, ADamagedStateFileIsReportedAndChangesNothing) {
     EXPECT_EQ(record.Prefs.SkeldEvery, 0);  // the settings are discarded with the copy
 }
 
+// Two saves of alice's record, so that the backup holds it too, then a damaged state file.
+void SaveTwiceThenDamage(AppPersistence persistence, const fs::path& folder) {
+    KeyFrequencyTable tally;
+    for (int i = 0; i < 3; ++i) {
+        tally.Increment('A');
+    }
+    persistence.SaveAll(SignedInRecord(), tally);
+    persistence.SaveAll(SignedInRecord(), tally);
+    std::ofstream(folder / "Kestrovin.ksv", std::ios::binary | std::ios::trunc) << "not aes";
+}
+
+KeyFrequencyTable::Counts TallyOnDisk(const fs::path& file) {
+    KeyFrequencyTable tally;
+    tally.Load(file);
+    return tally.Entries();
+}
+
+TEST_F(AppPersistenceTest, ADamagedStateFileWithAGoodBackupOffersTheBackup) {
+    SaveTwiceThenDamage(Persistence(), perUser);
+    user.answers = {true};
+
+    AppRecord record;
+    ASSERT_EQ(Persistence().LoadState(record, frequencies), LoadResult::Loaded);
+    ASSERT_EQ(user.questions.size(), 1u);
+    const std::string& question = user.questions[0];
+    for (const char* part : {"Kestrovin.ksv could not be read", "Kestrovin.ksv.bak", "\"alice\"",
+                             "\"desk\"", "17 unsent keys", "5 unsent clicks"}) {
+        EXPECT_NE(question.find(part), std::string::npos) << part << " in " << question;
+    }
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_EQ(record.Account.UserName, "alice");
+    EXPECT_EQ(record.Account.GetUnsentKeys(), 17);
+    EXPECT_EQ(record.Prefs.SkeldEvery, 500);
+    EXPECT_EQ(frequencies.Entries(), (KeyFrequencyTable::Counts{{'A', 3}}));
+
+    Persistence().SaveAll(record, frequencies);
+    AppRecord reloaded;
+    EXPECT_EQ(Persistence().LoadState(reloaded, frequencies), LoadResult::Loaded);
+    EXPECT_EQ(user.questions.size(), 1u);
+}
+
+TEST_F(AppPersistenceTest, ADeclinedBackupAndTheKeyTallyOutliveTheNewAccount) {
+    SaveTwiceThenDamage(Persistence(), perUser);
+    user.answers = {false};
+    AppRecord record;
+    ASSERT_EQ(Persistence().LoadState(record, frequencies), LoadResult::NoUsableState);
+    EXPECT_EQ(user.questions.size(), 1u);
+    EXPECT_TRUE(user.messages.empty());
+
+    // The setup assistant makes a new account, which is saved while keys are counted.
+    record = SignedInRecord();
+    record.Account.UserName = "bob";
+    frequencies.Increment('B');
+    Persistence().SaveAll(record, frequencies);
+    Persistence().SaveAll(record, frequencies);
+
+    AccountState backup;
+    ASSERT_EQ(StateFile::Read(perUser / "Kestrovin.ksv.bak", backup).Result,
+              StateFile::ReadResult::Status::Loaded);
+    EXPECT_EQ(backup.UserName, "bob");  // readable saves of bob replaced it, nothing else
+    EXPECT_EQ(TallyOnDisk(perUser / "keyfreq.bin"), (KeyFrequencyTable::Counts{{'A', 3}}));
+
+    // Taken in, the old tally goes on with what the new account counted.
+    ASSERT_TRUE(Persistence().TakeInKeyTally(record, frequencies));
+    Persistence().SaveAll(record, frequencies);
+    EXPECT_EQ(TallyOnDisk(perUser / "keyfreq.bin"),
+              (KeyFrequencyTable::Counts{{'A', 3}, {'B', 1}}));
+}
+
+TEST_F(AppPersistenceTest, ADamagedStateFileNeverReplacesTheBackup) {
+    SaveTwiceThenDamage(Persistence(), perUser);
+    const auto goodBackup = ReadWholeFile(perUser / "Kestrovin.ksv.bak");
+    // A save without loading first, as the command-line tool's register does.
+    Persistence().SaveAll(SignedInRecord(), frequencies);
+    EXPECT_EQ(ReadWholeFile(perUser / "Kestrovin.ksv.bak"), goodBackup);
+}
+
+// Something other than a regular file at a data file's path must not make the program wait:
+// opening a FIFO for reading waits for a writer.
+TEST_F(AppPersistenceTest, FifosAtTheDataFilesAreRefusedAtOnce) {
+    for (const bool portable : {false, true}) {
+        const fs::path folder = portable ? programFolder : perUser;
+        fs::create_directories(folder);
+        fs::create_directories(storeFile.parent_path());
+        for (const fs::path& file : {folder / "Kestrovin.ksv", folder / "keyfreq.bin",
+                                     programFolder / "settings.ini", storeFile}) {
+            fs::remove(file);
+            ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0) << file;
+        }
+        const std::optional<int> status = EndsInChild([&] {
+            AppRecord record;
+            record.Prefs.PortableMode = portable;
+            KeyFrequencyTable tally;
+            const LoadResult loaded = Persistence().LoadState(record, tally);
+            AppRecord saved = SignedInRecord();
+            saved.Prefs.PortableMode = portable;
+            Persistence().SaveAll(saved, tally);
+            return loaded == LoadResult::NoUsableState ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << "portable " << portable << (status ? "" : ": waited on a FIFO");
+        EXPECT_TRUE(fs::is_regular_file(folder / "Kestrovin.ksv")) << portable;
+    }
+}
+
+TEST_F(AppPersistenceTest, LeftoversOfInterruptedSavesAreRemovedAndNothingElse) {
+    const fs::path config = storeFile.parent_path();
+    fs::create_directories(perUser);
+    fs::create_directories(config);
+    const std::vector<fs::path> leftovers = {
+        perUser / "Kestrovin.ksv.a1B2c3",      perUser / "Kestrovin.ksv.bak.ZZZZZZ",
+        perUser / "keyfreq.bin.000000",        config / "registry.conf.Qx7Yz9",
+        programFolder / "settings.ini.abcdef", programFolder / "Kestrovin.ksv.XXXXXX",
+        programFolder / "portable.txt.k3K3k3",
+    };
+    const std::vector<fs::path> kept = {
+        perUser / "Kestrovin.ksv",
+        perUser / "Kestrovin.ksv.abcde",
+        perUser / "Kestrovin.ksv.abcdefg",
+        perUser / "Kestrovin.ksv.ab-def",
+        perUser / "kestrovin.ksv.abcdef",
+        perUser / "Skelds.log.abcdef",
+        config / "other.conf.abcdef",
+        programFolder / "settings.ini",
+        programFolder / "keyfreq.bin.ab.def",
+    };
+    for (const auto& file : leftovers) {
+        std::ofstream(file) << "secret";
+    }
+    for (const auto& file : kept) {
+        std::ofstream(file) << "mine";
+    }
+    fs::create_directory(perUser / "keyfreq.bin.folder");  // not a regular file: kept
+
+    EXPECT_EQ(Persistence().RemoveLeftovers(), leftovers.size());
+    for (const auto& file : leftovers) {
+        EXPECT_FALSE(fs::exists(file)) << file;
+    }
+    for (const auto& file : kept) {
+        EXPECT_TRUE(fs::exists(file)) << file;
+    }
+    EXPECT_TRUE(fs::is_directory(perUser / "keyfreq.bin.folder"));
+    EXPECT_EQ(AppPersistence(DataFolder(programFolder, dataHome), storeFile, user,
+                             StorageAccess::ReadOnly)
+                  .RemoveLeftovers(),
+              0u);
+}
+
 TEST_F(AppPersistenceTest, EditedDistanceCannotPoisonTheUnsentCounts) {
     AppRecord saved = SignedInRecord();
-    saved.Account.UnsentMetres = -3.0;
-    Persistence().SaveAll(saved, frequencies);
-    AppRecord loaded;
-    ASSERT_EQ(Persistence().LoadState(loaded, frequencies), LoadResult::Loaded);
-    EXPECT_EQ(loaded.Account.UnsentMetres, 0.0);
+    for (const double metres : {-3.0, 1e300}) {
+        saved.Account.UnsentMetres = metres;
+        Persistence().SaveAll(saved, frequencies);
+        AppRecord loaded;
+        ASSERT_EQ(Persistence().LoadState(loaded, frequencies), LoadResult::Loaded);
+        EXPECT_EQ(loaded.Account.UnsentMetres, SaneMetres(metres)) << metres;
+    }
+    EXPECT_EQ(SaneMetres(1e300), kMaxMiles * kMetresPerMile);
 }
 
 TEST_F(AppPersistenceTest, SecondSaveKeepsTheFirstAsBackup) {

@@ -63,24 +63,4 @@ TEST(SettingsNumbersTest, LeadingRealTakesTheLongestDecimalNumber) {
     }
 }
 
-TEST(SettingsNumbersTest, FormatsLikeTheCLibraryInTheCLocale) {
-    EXPECT_EQ(FormatInt(-42), "-42");
-    EXPECT_EQ(FormatInt(std::numeric_limits<std::int32_t>::min()), "-2147483648");
-
-    const struct {
-        double value;
-        const char* shortForm;
-        const char* twoDecimals;
-    } cases[] = {
-        {123.456, "123.456", "123.46"},    {0.0, "0", "0.00"},
-        {100000.0, "100000", "100000.00"}, {1234567.0, "1.23457e+06", "1234567.00"},
-        {0.0001, "0.0001", "0.00"},        {0.00001234, "1.234e-05", "0.00"},
-        {-2.5, "-2.5", "-2.50"},           {1.0 / 3.0, "0.333333", "0.33"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FormatRealShort(c.value), c.shortForm) << c.value;
-        EXPECT_EQ(FormatRealTwoDecimals(c.value), c.twoDecimals) << c.value;
-    }
-}
-
 }  // namespace

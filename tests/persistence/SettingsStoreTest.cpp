@@ -7,9 +7,11 @@
 #include <sstream>
 #include <vector>
 
+#include "counting/DistanceUnit.h"
 #include "persistence/FileIo.h"
 #include "persistence/SettingsKeyTable.h"
 #include "platform/linux/FileTypedStore.h"
+#include "shell/NumberText.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -197,6 +199,32 @@ TEST_F(SettingsStoreTest, ARealGoesToTheFileWithSixDigitsAndToTheTypedStoreWithT
 
     EXPECT_EQ(Load(true).Account.TotalMiles, 123.456);
     EXPECT_EQ(Load(false).Account.TotalMiles, 123.46);
+}
+
+// A distance from a hand-edited file or a hostile server: the store writes every digit of
+// whatever it is given, and reads back no more than a sane distance.
+TEST_F(SettingsStoreTest, AnAbsurdDistanceIsWrittenInFullAndReadBackBounded) {
+    AppRecord record;
+    record.Account.TotalMiles = 1e70;
+    ASSERT_TRUE(Transfer(record, "save"));
+    std::string stored;
+    ASSERT_TRUE(
+        FileTypedStore(storeFile_).ReadText("Software\\Kestrovin\\User", "TotalMiles", stored));
+    EXPECT_EQ(stored, NumberText::Fixed(1e70, 2));
+    EXPECT_EQ(stored.size(), 74u);
+    EXPECT_EQ(Load(false).Account.TotalMiles, kMaxMiles);
+
+    const struct {
+        const char* value;
+        double miles;
+    } cases[] = {{"1e70", kMaxMiles}, {"1e999", kMaxMiles}, {"-3", 0.0}, {"12.5", 12.5}};
+    for (const auto& c : cases) {
+        WriteIni(std::string("[User]\r\nTotalMiles=") + c.value + "\r\n");
+        EXPECT_EQ(Load(true).Account.TotalMiles, c.miles) << c.value;
+    }
+    record.Prefs.PortableMode = true;
+    ASSERT_TRUE(Transfer(record, "save"));
+    EXPECT_NE(IniBytes().find("\r\n TotalMiles=1e+70\r\n"), std::string::npos) << IniBytes();
 }
 
 TEST_F(SettingsStoreTest, ASaveKeepsTheHandEditsThatMatter) {

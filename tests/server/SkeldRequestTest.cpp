@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "counting/DistanceUnit.h"
 #include "server/BeginSkeld.h"
 #include "server/Communication.h"
 #include "server/RequestFixture.h"
@@ -192,6 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SuccessCase{"100 P OK 1\t2\t3\t4\tto\r\nken", true, 1, 2, 3, 4.0, "tok-1"},
                     SuccessCase{"100 P OK 1\t2\t3\t4\t" + std::string(255, 't'), true, 1, 2, 3, 4.0,
                                 std::string(255, 't')},
+                    SuccessCase{"100 P OK 1\t2\t3\t1e70\tt", true, 1, 2, 3, kMaxMiles, "t"},
                     SuccessCase{"100 P OK 1\t2\t3\t4", false, 1000, 100, 7, 1.5, "tok-1"},
                     SuccessCase{"100 P OK 1\t2\t3\t4\ttok\t", false, 1000, 100, 7, 1.5, "tok-1"},
                     SuccessCase{"100 P OKAY 1\t2\t3\t4\ttok", false, 1000, 100, 7, 1.5, "tok-1"},

@@ -1,6 +1,7 @@
 #include "shell/LogFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "persistence/DataFolder.h"
 #include "persistence/FileIo.h"
 #include "shell/Logs.h"
+#include "support/EndsInChild.h"
 #include "support/FixedClock.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
@@ -35,6 +37,15 @@ protected:
     FixedClock clock{ThirdOfMarch};
     LogFile log{temp / "Skelds.log", clock};
 };
+
+TEST_F(LogFileTest, AFifoInTheLogsPlaceIsNotWaitedFor) {
+    ASSERT_EQ(::mkfifo(log.Path().c_str(), 0600), 0);
+    const std::optional<int> status = EndsInChild([&] {
+        log.Write("line");
+        return log.ReadRows().empty() && !log.Empty() ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+}
 
 TEST_F(LogFileTest, LineCarriesTheLocalTimeThenTheFormattedMessage) {
     log.Write("Skelded with %s keys, %s mouseclicks and %.3f %s", "1,234", "56", 1.5, "Kilometers");

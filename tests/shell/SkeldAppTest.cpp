@@ -34,9 +34,17 @@ TEST_F(SkeldAppTest, TheAcceptedSetupBecomesTheRecordAndTheProgramStartsWithTheS
     account.ProxyPort = 3128;
     account.ProxyUse = 1;
 
+    // The tally of the account before (a log off, a damaged state file) goes on.
+    KeyFrequencyTable before;
+    before.Increment('Q');
+    std::filesystem::create_directories(temp / "data" / "Kestrovin");
+    ASSERT_TRUE(before.Save(temp / "data" / "Kestrovin" / "keyfreq.bin"));
+
     CSkeldApp app;
     app.Record.Account.NewAccount = 1;
+    app.Frequencies.Increment('Q');
     app.TakeOverSetup(account);
+    EXPECT_EQ(app.Frequencies.Entries(), (KeyFrequencyTable::Counts{{'Q', 2}}));
 
     EXPECT_EQ(app.Record.Account.UserName, "bob");
     EXPECT_EQ(app.Record.Account.ComputerName, "den");
@@ -47,6 +55,25 @@ TEST_F(SkeldAppTest, TheAcceptedSetupBecomesTheRecordAndTheProgramStartsWithTheS
     EXPECT_EQ(app.Record.Prefs.ProxyUse, 1);
     ASSERT_EQ(app.Record.Prefs.LoadAtWinStartup, 1);
     EXPECT_TRUE(std::filesystem::exists(temp / "config" / "autostart" / "Kestrovin.desktop"));
+}
+
+// The first thing written at start, the note that no tray is there yet (none is on the
+// offscreen platform), already goes to the folder of the mode, and leftovers of interrupted
+// saves are gone by then.
+TEST_F(SkeldAppTest, InPortableModeTheFirstLogLineGoesBesideTheProgram) {
+    const std::filesystem::path program = temp / "program";
+    std::filesystem::create_directories(program);
+    std::ofstream(program / "portable.txt") << "yes!";
+    std::ofstream(program / "settings.ini.Zz9Yy8") << "ProxyPass=secret";
+
+    CSkeldApp app(DataFolder(program, temp / "data"));
+    app.DecideMode();
+    app.CreateTrayIcon();
+
+    EXPECT_TRUE(app.Record.Prefs.PortableMode);
+    EXPECT_TRUE(std::filesystem::exists(program / "Debug.log"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "data" / "Kestrovin" / "Debug.log"));
+    EXPECT_FALSE(std::filesystem::exists(program / "settings.ini.Zz9Yy8"));
 }
 
 TEST_F(SkeldAppTest, DiscardingTheStateDeletesTheStateFilesAndStopsSaving) {

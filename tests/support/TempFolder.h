@@ -8,9 +8,10 @@
 // A fresh, empty folder for one test, removed with everything in it afterwards.
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kestrovin-test-XXXXXX").string();
+    TempFolder() : TempFolder(std::filesystem::temp_directory_path()) {}
+    // In another folder than the temporary one (for example a memory file system).
+    explicit TempFolder(const std::filesystem::path& parent) {
+        std::string pattern = (parent / "kestrovin-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempFolder() {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "shell/SingleInstanceRefusal.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -36,6 +37,22 @@ TEST(SingleInstanceLockTest, OneHolderAtATimeAndFreeAgainAfterwards) {
     EXPECT_FALSE(nowhere.Held());
     EXPECT_FALSE(nowhere.HeldByAnother());
     EXPECT_FALSE(nowhere.Error().empty());
+}
+
+// A lock that cannot be taken at all says nothing about another copy: the program refuses to
+// start rather than risk two copies counting the same keys.
+TEST(SingleInstanceLockTest, OnlyTheHolderMayGoOn) {
+    TempFolder folder;
+    SingleInstanceLock held(folder / "x.lock");
+    SingleInstanceLock another(folder / "x.lock");
+    SingleInstanceLock nowhere(folder / "missing" / "x.lock");
+
+    EXPECT_EQ(SingleInstanceRefusal(held, "running"), std::nullopt);
+    EXPECT_EQ(SingleInstanceRefusal(another, "running"), "running");
+    const std::optional<std::string> refusal = SingleInstanceRefusal(nowhere, "running");
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_NE(refusal->find("cannot make sure that only one copy of it runs"), std::string::npos);
+    EXPECT_NE(refusal->find(nowhere.Error()), std::string::npos) << *refusal;
 }
 
 }  // namespace
