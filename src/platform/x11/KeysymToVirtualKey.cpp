@@ -120,6 +120,41 @@ const KeypadKey* FindKeypadKey(unsigned long keysym) {
     return nullptr;
 }
 
+constexpr unsigned kFirstKeycode = 8;  // X keycodes start here: evdev key code + 8
+constexpr unsigned kKeycodeCount = 256;
+
+bool IsLatinLetter(unsigned long keysym) {
+    return (keysym >= XK_a && keysym <= XK_z) || (keysym >= XK_A && keysym <= XK_Z);
+}
+
+std::uint16_t PlaceCode(unsigned keycode, bool numLockOn) {
+    return keycode >= kFirstKeycode ? LinuxKeyCodeToVirtualKey(keycode - kFirstKeycode, numLockOn)
+                                    : kUnnamedVirtualKey;
+}
+
+// The code a key has without looking at the other keys: a Latin letter's, a digit of the digit
+// row, or its keysym's; unnamed when none of these gives one.
+std::uint16_t OwnCode(unsigned keycode, unsigned long keysym, bool numLockOn) {
+    if (!IsLatinLetter(keysym)) {
+        const std::uint16_t place = PlaceCode(keycode, numLockOn);
+        if (place >= '0' && place <= '9') {
+            return place;
+        }
+    }
+    return KeysymToVirtualKey(keysym, numLockOn);
+}
+
+// The keycode of another key whose own code is `code`, or 0.
+unsigned KeyWithOwnCode(std::uint16_t code, unsigned except, const KeysymOfKeycode& keysymOf,
+                        bool numLockOn) {
+    for (unsigned keycode = kFirstKeycode; keycode < kKeycodeCount; ++keycode) {
+        if (keycode != except && OwnCode(keycode, keysymOf(keycode), numLockOn) == code) {
+            return keycode;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::uint16_t KeysymToVirtualKey(unsigned long keysym, bool numLockOn) {
@@ -148,4 +183,25 @@ std::uint16_t KeysymToVirtualKey(unsigned long keysym, bool numLockOn) {
 
 bool FollowsNumLock(unsigned long keysym) {
     return FindKeypadKey(keysym) != nullptr;
+}
+
+std::uint16_t KeycodeToVirtualKey(unsigned keycode, const KeysymOfKeycode& keysymOf,
+                                  bool numLockOn) {
+    const std::uint16_t own = OwnCode(keycode, keysymOf(keycode), numLockOn);
+    if (own != kUnnamedVirtualKey) {
+        return own;
+    }
+    // The code of this key's place, unless another key has it as its own code: then the code
+    // of that key's place, and so on. Places are unique and a key with a code of its own never
+    // looks for one, so each key's path ends at a code no other key ends at or has.
+    std::uint16_t place = PlaceCode(keycode, numLockOn);
+    for (unsigned step = kFirstKeycode; step < kKeycodeCount && place != kUnnamedVirtualKey;
+         ++step) {
+        const unsigned holder = KeyWithOwnCode(place, keycode, keysymOf, numLockOn);
+        if (holder == 0) {
+            return place;
+        }
+        place = PlaceCode(holder, numLockOn);
+    }
+    return kUnnamedVirtualKey;
 }
