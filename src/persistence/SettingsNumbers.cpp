@@ -59,7 +59,8 @@ long long DecimalExponent(std::string_view number) {
 
 template <typename Number>
 std::string Format(Number value, auto... formatArguments) {
-    char buffer[64];
+    // Room for the longest: the largest double in fixed notation has 309 digits before the point.
+    char buffer[400];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, formatArguments...);
     return std::string(buffer, result.ptr);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -80,6 +81,15 @@ TEST(SettingsNumbersTest, FormatsLikeTheCLibraryInTheCLocale) {
     for (const auto& c : cases) {
         EXPECT_EQ(FormatRealShort(c.value), c.shortForm) << c.value;
         EXPECT_EQ(FormatRealTwoDecimals(c.value), c.twoDecimals) << c.value;
+    }
+}
+
+TEST(SettingsNumbersTest, TheLargestRealsAreWrittenWhole) {
+    const double largest = std::numeric_limits<double>::max();
+    for (const double value : {1e70, largest, -largest}) {
+        const std::string text = FormatRealTwoDecimals(value);
+        EXPECT_TRUE(text.ends_with(".00")) << text;
+        EXPECT_EQ(LeadingReal(text), value) << text;
     }
 }
 
