@@ -1,7 +1,8 @@
 // Replies as a hostile or broken statistics server may send them, handed to the request
 // operations just as the HTTP exchange hands them over. The first input byte chooses the
-// request, the second the user's answers and preferences, the rest is the reply. Whatever the
-// reply did to the account, saving everything must give files that load back to it.
+// request, the second the user's answers and preferences, the rest is the reply. An account
+// the setup requests accept is taken over as the setup does. Whatever the reply did to the
+// account, saving everything must give files that load back to it.
 
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
+#include "server/AccountTakeOver.h"
 #include "server/Communication.h"
 #include "server/RequestContext.h"
 #include "shell/Logs.h"
@@ -45,8 +47,7 @@ AppRecord SignedInRecord(std::uint8_t flags) {
     return record;
 }
 
-void RunRequest(Communication& request, std::uint8_t which) {
-    RecordingAssistant assistant;
+void RunRequest(Communication& request, RecordingAssistant& assistant, std::uint8_t which) {
     switch (which % 9) {
         case 0:
             request.KeysToSend = 12;
@@ -106,7 +107,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Communication request(RequestContext{record, frequencies, persistence, logs, user, tray,
                                              clock, ServerAddress({"127.0.0.1", 9}), skeldEnd});
         request.SetExchange([&reply](CWebGrab&) { return reply; });
-        RunRequest(request, data[0]);
+        RecordingAssistant assistant;
+        RunRequest(request, assistant, data[0]);
+        if (assistant.accepted) {
+            // What the setup does with an account the server accepted.
+            AcceptedAccount accepted{.UserName = "alice",
+                                     .ComputerName = "desk",
+                                     .Password = "secret",
+                                     .Email = request.EmailResult,
+                                     .Token = request.TokenResult,
+                                     .TotalKeys = request.TotalKeysResult,
+                                     .TotalClicks = request.TotalClicksResult,
+                                     .UserID = request.UserIdResult,
+                                     .Rank = request.RankResult};
+            TakeOverAccount(record, accepted, clock.Now());
+        }
     }
     TooltipText(record);
 
