@@ -2,6 +2,8 @@
 
 #include <linux/input-event-codes.h>
 
+#include <array>
+
 namespace {
 
 struct PlaceCode {
@@ -139,21 +141,30 @@ constexpr KeypadPlace kKeypad[] = {
     {KEY_KP8, 0x26, 0x68}, {KEY_KP9, 0x21, 0x69}, {KEY_KPDOT, 0x2E, 0x6E},
 };
 
+// The table by key code, for a lookup without a search: the X11 keyboard looks at every key of
+// the keymap when it maps a key of a non-Latin layout.
+constexpr std::size_t kKeyCodeCount = 256;
+constexpr std::array<std::uint16_t, kKeyCodeCount> kCodeOfKey = [] {
+    std::array<std::uint16_t, kKeyCodeCount> codes{};
+    codes.fill(kUnnamedVirtualKey);
+    for (const PlaceCode& place : kPlaces) {
+        codes[place.keyCode] = place.code;
+    }
+    for (unsigned key = KEY_F13; key <= KEY_F24; ++key) {
+        codes[key] = static_cast<std::uint16_t>(0x7C + (key - KEY_F13));
+    }
+    return codes;
+}();
+
 }  // namespace
 
 std::uint16_t LinuxKeyCodeToVirtualKey(unsigned keyCode, bool numLockOn) {
-    if (keyCode >= KEY_F13 && keyCode <= KEY_F24) {
-        return static_cast<std::uint16_t>(0x7C + (keyCode - KEY_F13));
-    }
-    for (const KeypadPlace& key : kKeypad) {
-        if (key.keyCode == keyCode) {
-            return numLockOn ? key.digitCode : key.editingCode;
+    if (keyCode >= KEY_KP7 && keyCode <= KEY_KPDOT) {
+        for (const KeypadPlace& key : kKeypad) {
+            if (key.keyCode == keyCode) {
+                return numLockOn ? key.digitCode : key.editingCode;
+            }
         }
     }
-    for (const PlaceCode& place : kPlaces) {
-        if (place.keyCode == keyCode) {
-            return place.code;
-        }
-    }
-    return kUnnamedVirtualKey;
+    return keyCode < kKeyCodeCount ? kCodeOfKey[keyCode] : kUnnamedVirtualKey;
 }

@@ -1,5 +1,9 @@
 #include "platform/x11/KeysymToVirtualKey.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 
@@ -91,6 +95,16 @@ constexpr KeysymCode kKeys[] = {
     {XF86XK_Calculator, 0xB7},
 };
 
+// The table in keysym order, for a binary search: mapping a key of a non-Latin layout looks
+// at every key of the keymap.
+constexpr auto kKeysByKeysym = [] {
+    std::array<KeysymCode, std::size(kKeys)> keys{};
+    std::copy(std::begin(kKeys), std::end(kKeys), keys.begin());
+    std::sort(keys.begin(), keys.end(),
+              [](const KeysymCode& a, const KeysymCode& b) { return a.keysym < b.keysym; });
+    return keys;
+}();
+
 // A keypad key: its keysym with NumLock off (the first level) and on, and the two codes.
 struct KeypadKey {
     unsigned long editing;
@@ -173,12 +187,11 @@ std::uint16_t KeysymToVirtualKey(unsigned long keysym, bool numLockOn) {
     if (const KeypadKey* key = FindKeypadKey(keysym)) {
         return numLockOn ? key->digitCode : key->editingCode;
     }
-    for (const KeysymCode& key : kKeys) {
-        if (key.keysym == keysym) {
-            return key.code;
-        }
-    }
-    return kUnnamedVirtualKey;
+    const auto found = std::lower_bound(
+        kKeysByKeysym.begin(), kKeysByKeysym.end(), keysym,
+        [](const KeysymCode& key, unsigned long wanted) { return key.keysym < wanted; });
+    return found != kKeysByKeysym.end() && found->keysym == keysym ? found->code
+                                                                   : kUnnamedVirtualKey;
 }
 
 bool FollowsNumLock(unsigned long keysym) {
