@@ -1,32 +1,23 @@
 // Feeds arbitrary bytes to the read side of Kestrovin.ksv, the way a damaged or hostile file
-// would reach it: the state-stream parser alone, and decryption followed by the parser. Whatever
-// parses must write back into a stream that parses to the same fields, and encryption must
-// round-trip. The first input byte chooses the path.
+// would reach it: the state-stream parser alone, decryption followed by the parser, and the
+// whole file read from disk. Whatever parses must write back into a stream (or a file) that
+// parses to the same fields, and encryption must round-trip. The first input byte chooses the
+// path.
 
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
+#include "StateFields.h"
+#include "persistence/FileIo.h"
 #include "persistence/StateCipher.h"
+#include "persistence/StateFile.h"
 #include "persistence/StateStream.h"
+#include "support/TempFolder.h"
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-bool SameStoredFields(const AccountState& a, const AccountState& b) {
-    return a.UserName == b.UserName && a.ComputerName == b.ComputerName &&
-           a.Password == b.Password && a.Token == b.Token && a.UnsentClicks == b.UnsentClicks &&
-           a.UnsentKeys == b.UnsentKeys && a.UnsentSpare == b.UnsentSpare &&
-           std::bit_cast<std::uint64_t>(a.UnsentMetres.Load()) ==
-               std::bit_cast<std::uint64_t>(b.UnsentMetres.Load());
-}
 
 void ParseAndRewrite(std::string_view stream) {
     AccountState parsed;
@@ -47,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
         case 0:
             ParseAndRewrite(input);
             break;
@@ -58,6 +49,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (plain) {
                 Check(plain->size() < input.size());
                 ParseAndRewrite(*plain);
+            }
+            break;
+        }
+        case 2: {
+            static const TempFolder folder;
+            Check(WriteFileAtomically(folder / "Kestrovin.ksv", input, StateFile::FileMode));
+            AccountState read;
+            const StateFile::ReadResult result = StateFile::Read(folder / "Kestrovin.ksv", read);
+            Check((result.Result == StateFile::ReadResult::Status::ReadFailed) ==
+                  !result.Message.empty());
+            if (result.Result == StateFile::ReadResult::Status::Loaded) {
+                Check(
+                    StateFile::Write(folder / "again.ksv", folder / "again.ksv.bak", read).Result ==
+                    StateFile::WriteResult::Status::Saved);
+                AccountState reread;
+                Check(StateFile::Read(folder / "again.ksv", reread).Result ==
+                      StateFile::ReadResult::Status::Loaded);
+                Check(SameStoredFields(read, reread));
             }
             break;
         }

@@ -101,7 +101,7 @@ void Communication::SendSkeld() {
     transport_.AddFormField("clickcount", std::to_string(ClicksToSend));
     transport_.AddFormField("miles", NumberText::Fixed(MilesToSend, 3));
     Debug("SERVER - Sending skeld");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     if (Is(reply, "501 BAD PASSWORD")) {
         const std::string message = "Wrong password for account " + account.UserName + "!";
@@ -202,7 +202,7 @@ void Communication::ResetToken() {
     transport_.AddFormField("password", account.Password);
     transport_.AddFormField("computer", account.ComputerName);
     Debug("SERVER - Sending token reset request");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     if (Is(reply, "500 AC UNKNOWN")) {
         Report("SERVER - Unknown account", AccountDoesNotExistText());
@@ -240,7 +240,7 @@ void Communication::ResetPassword(const std::string& newPassword) {
     transport_.AddFormField("userid", std::to_string(account.UserID));
     transport_.AddFormField("new_password", newPassword);
     Debug("SERVER - Requesting password reset");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     if (Is(reply, "500 AC UNKNOWN")) {
         Report("SERVER - Account unknown", AccountDoesNotExistText());
@@ -273,7 +273,7 @@ void Communication::SendKeyboardImage(const std::string& xml) {
     transport_.AddFormField("computer", account.ComputerName);
     transport_.AddFormField("xml", xml);
     Debug("SERVER - Sending key frequencies to server");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     if (Is(reply, "100 OK")) {
         // The name follows "100 OK " with its space; a bare "100 OK" holds none.
@@ -303,7 +303,7 @@ void Communication::CheckVersion(bool silent) {
     transport_.AddFormField("action", "check_version");
     transport_.AddFormField("os", "windows");
     Debug("SERVER - Requesting latest client version");
-    const std::string newest = transport_.PostForm();
+    const std::string newest = Post();
 
     // Versions compare as byte strings, not as numbers: 1.7.10 is newer than 1.7.1, 1.10 older.
     const std::string own = CWebGrab::kClientVersion;
@@ -344,7 +344,7 @@ void Communication::FetchComputerList(SetupAssistantPort& assistant, const std::
     transport_.AddFormField("username", accountName);
     transport_.AddFormField("password", password);
     Debug("SERVER - Retrieving computer list");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     const auto offerCheckAgain = [&assistant] {
         assistant.ShowControl(AssistantControl::CheckComputerNames, true);
@@ -395,7 +395,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
     transport_.AddFormField("password", password);
     transport_.AddFormField("computer", computerName);
     Debug("SERVER - Retrieving account information");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     if (Is(reply, "501 BAD PASSWORD")) {
         assistant.SetStatus("Wrong password for account " + accountName + "!");
@@ -446,7 +446,7 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
     transport_.AddFormField("computer", computerName);
     transport_.AddFormField("email", email);
     Debug("SERVER - Retrieving account information");
-    const std::string reply = transport_.PostForm();
+    const std::string reply = Post();
 
     if (Is(reply, "100 OK")) {
         const auto fields = ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 OK "), ' ');
@@ -475,6 +475,10 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
 }
 
 // --- Shared steps ------------------------------------------------------------------------
+
+std::string Communication::Post() {
+    return exchange_ ? exchange_(transport_) : transport_.PostForm();
+}
 
 void Communication::UnknownReply(const std::string& reply) {
     Debug("SERVER - Unknown response: " + reply);

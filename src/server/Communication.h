@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "server/RequestContext.h"
 #include "server/WebGrab.h"
@@ -52,6 +54,10 @@ public:
                          const std::string& email);
 
     CWebGrab& Transport() { return transport_; }
+    // What carries the posted form to the server and brings back the reply: the transport's
+    // HTTP exchange unless replaced here (the fuzzers feed replies straight to the requests).
+    using Exchange = std::function<std::string(CWebGrab& transport)>;
+    void SetExchange(Exchange exchange) { exchange_ = std::move(exchange); }
     // Whether SendSkeld got the server's acceptance.
     bool SkeldSucceeded() const { return skeldSucceeded_; }
 
@@ -68,6 +74,7 @@ public:
     std::int32_t RankResult = 0;
 
 private:
+    std::string Post();
     void SkeldAccepted(const std::string& reply);
     void SkeldFailed(const std::string& message, const std::string& logLine);
     // Writes the debug-log line, then shows the message box.
@@ -79,5 +86,6 @@ private:
 
     RequestContext context_;
     CWebGrab transport_;
+    Exchange exchange_;
     bool skeldSucceeded_ = false;
 };

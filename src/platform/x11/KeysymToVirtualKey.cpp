@@ -1,5 +1,9 @@
 #include "platform/x11/KeysymToVirtualKey.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
+
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 
@@ -91,6 +95,16 @@ constexpr KeysymCode kKeys[] = {
     {XF86XK_Calculator, 0xB7},
 };
 
+// The table in keysym order, for a binary search: mapping a key of a non-Latin layout looks
+// at every key of the keymap.
+constexpr auto kKeysByKeysym = [] {
+    std::array<KeysymCode, std::size(kKeys)> keys{};
+    std::copy(std::begin(kKeys), std::end(kKeys), keys.begin());
+    std::sort(keys.begin(), keys.end(),
+              [](const KeysymCode& a, const KeysymCode& b) { return a.keysym < b.keysym; });
+    return keys;
+}();
+
 // A keypad key: its keysym with NumLock off (the first level) and on, and the two codes.
 struct KeypadKey {
     unsigned long editing;
@@ -120,6 +134,41 @@ const KeypadKey* FindKeypadKey(unsigned long keysym) {
     return nullptr;
 }
 
+constexpr unsigned kFirstKeycode = 8;  // X keycodes start here: evdev key code + 8
+constexpr unsigned kKeycodeCount = 256;
+
+bool IsLatinLetter(unsigned long keysym) {
+    return (keysym >= XK_a && keysym <= XK_z) || (keysym >= XK_A && keysym <= XK_Z);
+}
+
+std::uint16_t PlaceCode(unsigned keycode, bool numLockOn) {
+    return keycode >= kFirstKeycode ? LinuxKeyCodeToVirtualKey(keycode - kFirstKeycode, numLockOn)
+                                    : kUnnamedVirtualKey;
+}
+
+// The code a key has without looking at the other keys: a Latin letter's, a digit of the digit
+// row, or its keysym's; unnamed when none of these gives one.
+std::uint16_t OwnCode(unsigned keycode, unsigned long keysym, bool numLockOn) {
+    if (!IsLatinLetter(keysym)) {
+        const std::uint16_t place = PlaceCode(keycode, numLockOn);
+        if (place >= '0' && place <= '9') {
+            return place;
+        }
+    }
+    return KeysymToVirtualKey(keysym, numLockOn);
+}
+
+// The keycode of another key whose own code is `code`, or 0.
+unsigned KeyWithOwnCode(std::uint16_t code, unsigned except, const KeysymOfKeycode& keysymOf,
+                        bool numLockOn) {
+    for (unsigned keycode = kFirstKeycode; keycode < kKeycodeCount; ++keycode) {
+        if (keycode != except && OwnCode(keycode, keysymOf(keycode), numLockOn) == code) {
+            return keycode;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::uint16_t KeysymToVirtualKey(unsigned long keysym, bool numLockOn) {
@@ -138,14 +187,34 @@ std::uint16_t KeysymToVirtualKey(unsigned long keysym, bool numLockOn) {
     if (const KeypadKey* key = FindKeypadKey(keysym)) {
         return numLockOn ? key->digitCode : key->editingCode;
     }
-    for (const KeysymCode& key : kKeys) {
-        if (key.keysym == keysym) {
-            return key.code;
-        }
-    }
-    return kUnnamedVirtualKey;
+    const auto found = std::lower_bound(
+        kKeysByKeysym.begin(), kKeysByKeysym.end(), keysym,
+        [](const KeysymCode& key, unsigned long wanted) { return key.keysym < wanted; });
+    return found != kKeysByKeysym.end() && found->keysym == keysym ? found->code
+                                                                   : kUnnamedVirtualKey;
 }
 
 bool FollowsNumLock(unsigned long keysym) {
     return FindKeypadKey(keysym) != nullptr;
+}
+
+std::uint16_t KeycodeToVirtualKey(unsigned keycode, const KeysymOfKeycode& keysymOf,
+                                  bool numLockOn) {
+    const std::uint16_t own = OwnCode(keycode, keysymOf(keycode), numLockOn);
+    if (own != kUnnamedVirtualKey) {
+        return own;
+    }
+    // The code of this key's place, unless another key has it as its own code: then the code
+    // of that key's place, and so on. Places are unique and a key with a code of its own never
+    // looks for one, so each key's path ends at a code no other key ends at or has.
+    std::uint16_t place = PlaceCode(keycode, numLockOn);
+    for (unsigned step = kFirstKeycode; step < kKeycodeCount && place != kUnnamedVirtualKey;
+         ++step) {
+        const unsigned holder = KeyWithOwnCode(place, keycode, keysymOf, numLockOn);
+        if (holder == 0) {
+            return place;
+        }
+        place = PlaceCode(holder, numLockOn);
+    }
+    return kUnnamedVirtualKey;
 }

@@ -25,8 +25,12 @@ bool Matches(std::uint16_t held, std::uint16_t asked) {
 }  // namespace
 
 std::uint16_t X11Keyboard::VirtualKeyOf(unsigned keycode) {
-    const KeySym keysym = XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), 0, 0);
-    return KeysymToVirtualKey(keysym, FollowsNumLock(keysym) && NumLockOn());
+    const KeysymOfKeycode keysymOf = [this](unsigned code) -> unsigned long {
+        return code < 256 ? XkbKeycodeToKeysym(display_, static_cast<KeyCode>(code), 0, 0)
+                          : NoSymbol;
+    };
+    const unsigned long keysym = keysymOf(keycode);
+    return KeycodeToVirtualKey(keycode, keysymOf, FollowsNumLock(keysym) && NumLockOn());
 }
 
 bool X11Keyboard::IsKeyDown(std::uint16_t virtualKey) {

@@ -14,8 +14,8 @@ class X11Keyboard final : public KeyStatePort {
 public:
     explicit X11Keyboard(_XDisplay* display) : display_(display) {}
 
-    // The virtual-key code of an X keycode, from the keysym on its first level and, for the
-    // keypad, the NumLock state.
+    // The virtual-key code of an X keycode, from the keysym on its first level (or the key's
+    // place, see KeycodeToVirtualKey) and, for the keypad, the NumLock state.
     std::uint16_t VirtualKeyOf(unsigned keycode);
 
     // Whether any key with this code is held. The generic Shift, Ctrl and Alt codes (0x10 to

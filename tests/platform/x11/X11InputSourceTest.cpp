@@ -61,6 +61,15 @@ TEST_F(X11InputSourceTest, KeypadKeysFollowNumLockInEventOrder) {
                       "key 0x90 down", "key 0x90 up", "key 0x2E down", "key 0x2E up"}));
 }
 
+TEST_F(X11InputSourceTest, ALayoutChosenWhileCountingTakesEffectAtOnce) {
+    UseLayout("de");
+    // ß (the key right of 0) and ü (right of P) by their keycodes.
+    EXPECT_EQ(After({"key", "20", "34"}),
+              (Events{"key 0xBF down", "key 0xBF up", "key 0xDB down", "key 0xDB up"}));
+    UseLayout("ru");
+    EXPECT_EQ(After({"key", "24"}), (Events{"key 0x51 down", "key 0x51 up"}));  // Cyrillic Й
+}
+
 TEST_F(X11InputSourceTest, ButtonsArriveAsWindowsButtonBitsAndTheWheelIsNoClick) {
     EXPECT_EQ(After({"click", "1", "click", "2", "click", "3", "click", "4", "click", "5", "click",
                      "6", "click", "7", "click", "8", "click", "9"}),

@@ -21,6 +21,12 @@ void XServerTest::Xdotool(std::vector<std::string> arguments) {
     ASSERT_EQ(status, 0) << "xdotool failed";
 }
 
+void XServerTest::UseLayout(const std::string& layout) {
+    const int status = RunProgram({"setxkbmap", "-layout", layout});
+    ASSERT_NE(status, -1) << "setxkbmap is not installed (scripts/install-deps installs it)";
+    ASSERT_EQ(status, 0) << "setxkbmap -layout " << layout << " failed";
+}
+
 std::string XServerTest::Keycode(const char* keysym) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {

@@ -19,6 +19,9 @@ protected:
 
     void Xdotool(std::vector<std::string> arguments);
 
+    // Switches the test server's keyboard to this layout ("de", "fr", "ru", ...).
+    void UseLayout(const std::string& layout);
+
     // The keycode of a keysym on the test's server, to hand to xdotool: a key given by its
     // keycode is pressed alone, where xdotool surrounds a modifier key named by its keysym with
     // extra presses and releases of modifiers.
