@@ -198,6 +198,7 @@ void Communication::ResetToken() {
         Report("SERVER - Unknown account", AccountDoesNotExistText());
     } else if (Is(reply, "100 OK")) {
         account.Token = ServerReply::WithoutEvery(reply, "100 OK ");
+        tokenWasReset_ = true;
         Report("SERVER - Token reset", "Token reset!");
         account.ResetUnsentKeys();
         account.ResetUnsentClicks();

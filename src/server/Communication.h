@@ -54,6 +54,8 @@ public:
     CWebGrab& Transport() { return transport_; }
     // Whether SendSkeld got the server's acceptance.
     bool SkeldSucceeded() const { return skeldSucceeded_; }
+    // Whether ResetToken got a new token.
+    bool TokenWasReset() const { return tokenWasReset_; }
 
     // The skeld snapshot, taken when the skeld starts.
     std::int32_t KeysToSend = 0;
@@ -80,4 +82,5 @@ private:
     RequestContext context_;
     CWebGrab transport_;
     bool skeldSucceeded_ = false;
+    bool tokenWasReset_ = false;
 };
