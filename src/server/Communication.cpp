@@ -9,6 +9,7 @@
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/Clock.h"
+#include "server/ProxyUsable.h"
 #include "server/ServerReply.h"
 #include "server/SetupAssistantPort.h"
 #include "shell/EndSkeldPort.h"
@@ -61,7 +62,7 @@ Communication::Communication(const RequestContext& context)
 Communication Communication::ForApplication(const RequestContext& context) {
     Communication request(context);
     const Preferences& prefs = context.Record.Prefs;
-    if (prefs.ProxyUse != 0) {
+    if (ProxyUsable(prefs.ProxyUse, prefs.ProxyHost)) {
         request.SetProxy(prefs.ProxyHost, prefs.ProxyPort, prefs.ProxyAuth, prefs.ProxyUser,
                          prefs.ProxyPass);
     }
@@ -357,7 +358,8 @@ void Communication::FetchComputerList(SetupAssistantPort& assistant, const std::
         offerCheckAgain();
         Debug("SERVER - " + status);
     } else {
-        UnknownReply(reply);
+        UnknownAssistantReply(assistant, reply);
+        offerCheckAgain();
     }
 }
 
@@ -380,7 +382,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
         // Without all seven fields there is no user id or token to skeld with: taking the
         // account over would only look like success.
         if (fields.size() != 7) {
-            UnknownReply(reply);
+            UnknownAssistantReply(assistant, reply);
             return;
         }
         Debug("SERVER - Server accepted authentication, looking for account details");
@@ -406,7 +408,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
         assistant.SetStatus("Server message: " + ServerReply::WithoutEvery(reply, "200 MSG "));
         Debug("SERVER - Received server message");
     } else {
-        UnknownReply(reply);
+        UnknownAssistantReply(assistant, reply);
     }
 }
 
@@ -426,7 +428,7 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
         const auto fields = ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 OK "), ' ');
         // Without both the user id and the token the new account cannot skeld.
         if (fields.size() != 2) {
-            UnknownReply(reply);
+            UnknownAssistantReply(assistant, reply);
             return;
         }
         Debug("SERVER - Server accepted new account details.");
@@ -444,7 +446,7 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
         assistant.SetStatus(status);
         Debug("SERVER - " + status);
     } else {
-        UnknownReply(reply);
+        UnknownAssistantReply(assistant, reply);
     }
 }
 
@@ -455,6 +457,12 @@ void Communication::UnknownReply(const std::string& reply) {
     if (!ShowNoPopups()) {
         context_.User.ShowMessage(kUnknownReplyText);
     }
+}
+
+void Communication::UnknownAssistantReply(SetupAssistantPort& assistant, const std::string& reply) {
+    // "Waiting for connection..." would stay up for ever: say that this attempt is over.
+    assistant.SetStatus(RequestFailedStatus);
+    UnknownReply(reply);
 }
 
 void Communication::Debug(const std::string& line) const {

@@ -20,7 +20,8 @@ public:
     Communication& operator=(const Communication&) = delete;
 
     // A request object for the application's own triggers: with the preferences' proxy when
-    // ProxyUse is set. The setup assistant applies its own proxy details instead.
+    // ProxyUse is set and a host is given. The setup assistant applies its own proxy details
+    // instead.
     static Communication ForApplication(const RequestContext& context);
 
     void SetProxy(const std::string& host, std::int32_t port, std::int32_t authentication,
@@ -42,7 +43,8 @@ public:
     void CheckVersion(bool silent);
 
     // The setup assistant's requests: they report into `assistant` and leave the account's
-    // details in the result members.
+    // details in the result members. A failed connection or a reply they do not know leaves
+    // RequestFailedStatus in the assistant's status line, so the user can try again.
     void FetchComputerList(SetupAssistantPort& assistant, const std::string& accountName,
                            const std::string& password);
     void FetchAccountInfo(SetupAssistantPort& assistant, const std::string& accountName,
@@ -50,6 +52,8 @@ public:
     void RegisterAccount(SetupAssistantPort& assistant, const std::string& accountName,
                          const std::string& computerName, const std::string& password,
                          const std::string& email);
+
+    static constexpr const char* RequestFailedStatus = "Request failed, please try again.";
 
     CWebGrab& Transport() { return transport_; }
     // Whether SendSkeld got the server's acceptance.
@@ -75,6 +79,7 @@ private:
     // Writes the debug-log line, then shows the message box.
     void Report(const std::string& logLine, const std::string& message);
     void UnknownReply(const std::string& reply);
+    void UnknownAssistantReply(SetupAssistantPort& assistant, const std::string& reply);
     void Debug(const std::string& line) const;
     bool ShowNoPopups() const;
     std::string AccountDoesNotExistText() const;
