@@ -49,9 +49,9 @@ protected:
             {"setup assistant, registration page",
              [this] {
                  auto dialog = Assistant();
-             qobject_cast<QRadioButton*>(dialog->Control(CNewAccountDlg::NewAccountRadio))
-                 ->setChecked(true);
-             dialog->Button(CNewAccountDlg::ContinueButton)->click();
+                 qobject_cast<QRadioButton*>(dialog->Control(CNewAccountDlg::NewAccountRadio))
+                     ->setChecked(true);
+                 dialog->Button(CNewAccountDlg::ContinueButton)->click();
                  return dialog;
              },
              "Register"},
