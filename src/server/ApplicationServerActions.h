@@ -6,7 +6,7 @@
 #include "shell/ServerActionsPort.h"
 
 // The server requests the program starts by itself or from its menu, each on a fresh request
-// object with the preferences' proxy applied when ProxyUse is set.
+// object with the preferences' proxy applied when ProxyUse is set and a host is given.
 class ApplicationServerActions final : public ServerActionsPort {
 public:
     explicit ApplicationServerActions(const RequestContext& context) : context_(context) {}
