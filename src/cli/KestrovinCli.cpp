@@ -20,22 +20,24 @@ constexpr std::string_view kUsage =
     "portable.txt lies beside it) and the same statistics server (KESTROVIN_SERVER=host:port).\n"
     "\n"
     "Commands:\n"
-    "  status      show the account, the counts not yet sent and the last known totals;\n"
-    "              changes no file\n"
+    "  status      show the account, the counts not yet sent and the last known totals, as\n"
+    "              last saved (and whether Kestrovin is running); changes no file\n"
     "  register --user NAME --password PW --email ADDR --computer NAME\n"
     "              register a new account with its first computer and use it\n"
     "  login --user NAME --password PW --computer NAME\n"
     "              use an existing account and one of its computers\n"
     "  skeld [--yes]\n"
     "              send the unsent counts now; --yes answers Yes when the server asks to\n"
-    "              reset an invalid token (otherwise No)\n"
+    "              reset an invalid token (otherwise No); the new token is saved, and\n"
+    "              the counts that were waiting are dropped with the old one\n"
     "  check-version\n"
     "              ask the server whether a newer Kestrovin is available\n"
     "  help        show this text (also --help, -h)\n"
     "\n"
     "register, login, skeld and check-version refuse to run while the tray program runs.\n"
     "Messages the tray program would show in a window are printed; nothing waits for input.\n"
-    "Exit status: 0 on success; otherwise non-zero with the reason on standard error.\n";
+    "Exit status: 0 on success; 3 when skeld reset the token instead of sending; otherwise\n"
+    "non-zero with the reason on standard error.\n";
 
 int UsageError(const std::string& what) {
     std::cerr << "kestrovin-cli: " << what << " (see kestrovin-cli --help)\n";

@@ -126,9 +126,22 @@ int RunSkeldCommand(const DataFolder& dataFolder, const ServerCommandOptions& op
         out << "Nothing to send: no keys or clicks counted since the last skeld.\n";
         return 0;
     }
-    if (!BeginSkeld(session.Context())) {
-        err << "kestrovin-cli: the skeld did not succeed; the counts stay unsent\n";
-        return 1;
+    switch (BeginSkeld(session.Context())) {
+        case SkeldOutcome::Accepted:
+            break;
+        case SkeldOutcome::TokenReset:
+            // The new token is the only one the server takes now: losing it would meet the
+            // same refusal at every later skeld.
+            session.SaveAll();
+            err << "kestrovin-cli: nothing was sent: the server refused the token. The new "
+                   "token is saved; the "
+                << FormatCount(keys) << " keys and " << FormatCount(clicks)
+                << " clicks that were waiting were dropped with the old one\n";
+            return TokenResetExitStatus;
+        case SkeldOutcome::NotSent:
+        case SkeldOutcome::Failed:
+            err << "kestrovin-cli: the skeld did not succeed; the counts stay unsent\n";
+            return 1;
     }
     out << "Skelded " << FormatCount(keys) << " keys and " << FormatCount(clicks)
         << " clicks. Account totals: " << FormatCount(account.TotalKeys) << " keys, "

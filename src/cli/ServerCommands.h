@@ -20,6 +20,9 @@ int RunRegisterCommand(const DataFolder& dataFolder, const ServerCommandOptions&
 // "login": an existing account and one of its computers, stored as the program's account.
 int RunLoginCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
                     std::ostream& out, std::ostream& err);
+// The exit status of "skeld" after a token reset: nothing was sent, the new token is saved.
+inline constexpr int TokenResetExitStatus = 3;
+
 // "skeld": sends the unsent counts now.
 int RunSkeldCommand(const DataFolder& dataFolder, const ServerCommandOptions& options,
                     std::ostream& out, std::ostream& err);

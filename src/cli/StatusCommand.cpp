@@ -1,21 +1,27 @@
 #include "cli/StatusCommand.h"
 
+#include <chrono>
 #include <ctime>
+#include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 #include "cli/ConsoleUser.h"
 #include "counting/DistanceUnit.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
+#include "persistence/State.h"
 #include "platform/linux/FileTypedStore.h"
+#include "platform/linux/SingleInstanceLock.h"
 #include "shell/FormatCount.h"
 #include "shell/NumberText.h"
 
 namespace {
 
-std::string LocalTime(std::int32_t time) {
+std::string LocalTime(std::int64_t time) {
     if (time == 0) {
         return "never";
     }
@@ -33,7 +39,19 @@ std::string Distance(double value, const char* unit) {
     return NumberText::Fixed(value, 3) + " " + unit;
 }
 
-void PrintAccount(const AppRecord& record, std::ostream& out) {
+// When the file was last written, in seconds since 1970; none when it cannot be told.
+std::optional<std::int64_t> ModificationTime(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(file, error);
+    if (error) {
+        return std::nullopt;
+    }
+    const auto system = std::chrono::file_clock::to_sys(written);
+    return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+}
+
+void PrintAccount(const AppRecord& record, const std::optional<std::int64_t>& saved,
+                  std::ostream& out) {
     const AccountState& account = record.Account;
     const std::int32_t unit = record.Prefs.DistanceType;
     out << "Account:         " << account.UserName << '\n'
@@ -47,7 +65,8 @@ void PrintAccount(const AppRecord& record, std::ostream& out) {
         << "Total clicks:    " << FormatCount(account.TotalClicks) << '\n'
         << "Total distance:  " << Distance(account.TotalMiles, "Miles") << '\n'
         << "Rank:            " << FormatCount(account.Rank) << '\n'
-        << "Last skeld:      " << LocalTime(account.LastSkeld) << '\n';
+        << "Last skeld:      " << LocalTime(account.LastSkeld) << '\n'
+        << "Last saved:      " << (saved ? LocalTime(*saved) : std::string("unknown")) << '\n';
 }
 
 }  // namespace
@@ -61,9 +80,18 @@ int RunStatusCommand(const DataFolder& dataFolder, std::ostream& out, std::ostre
     KeyFrequencyTable frequencies;
     const std::string where = dataFolder.GetDataFolder(record.Prefs.PortableMode).string();
     switch (persistence.LoadState(record, frequencies)) {
-        case LoadResult::Loaded:
-            PrintAccount(record, out);
+        case LoadResult::Loaded: {
+            const auto saved = ModificationTime(
+                dataFolder.GetDataFilePath(CState::StateFileName, record.Prefs.PortableMode));
+            // The running program counts in memory: what the files hold is its last save.
+            if (SingleInstanceLock::HeldNow(SingleInstanceLock::DefaultPath())) {
+                out << "Kestrovin is running: these are the counts of its last save ("
+                    << (saved ? LocalTime(*saved) : std::string("time unknown"))
+                    << "), not what it has counted since.\n";
+            }
+            PrintAccount(record, saved, out);
             return 0;
+        }
         case LoadResult::NoUsableState:
             err << "kestrovin-cli: no usable state file (Kestrovin.ksv) in " << where << '\n';
             return 1;

@@ -10,6 +10,7 @@
 
 #include "counting/AccountState.h"
 #include "dialogs/ChangePasswordDlg.h"
+#include "dialogs/EnterForDefaultButton.h"
 #include "server/NewRandomPassword.h"
 #include "shell/UserPort.h"
 
@@ -73,6 +74,7 @@ CAccountInfo::CAccountInfo(AccountState& account, UserPort& user, std::string we
     layout->addWidget(passwordGroup);
     layout->addLayout(buttons);
     setMinimumWidth(360);
+    LeaveEnterToDefaultButton(*this);
 
     connect(changePassword_, &QPushButton::clicked, this, &CAccountInfo::OnChangePassword);
     connect(resetPassword_, &QPushButton::clicked, this, &CAccountInfo::OnResetPassword);

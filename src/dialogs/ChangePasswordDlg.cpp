@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/EnterForDefaultButton.h"
 #include "shell/UserPort.h"
 
 namespace {
@@ -44,6 +45,7 @@ CChangePasswordDlg::CChangePasswordDlg(UserPort& user, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(buttons);
+    LeaveEnterToDefaultButton(*this);
 
     connect(ok_, &QPushButton::clicked, this, &CChangePasswordDlg::OnOk);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "dialogs/EnterForDefaultButton.h"
+#include "server/ProxyUsable.h"
 #include "shell/UserPort.h"
 
 namespace {
@@ -51,6 +53,7 @@ CProxyInfo::CProxyInfo(UserPort& user, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(buttons);
+    LeaveEnterToDefaultButton(*this);
 
     connect(useProxy_, &QPushButton::clicked, this, &CProxyInfo::OnUseProxy);
     connect(dontUseProxy_, &QPushButton::clicked, this, &CProxyInfo::OnDontUseProxy);
@@ -95,7 +98,10 @@ void CProxyInfo::OnUseProxy() {
     if (!ReadFields()) {
         return;
     }
-    if (Port < 1 || Port > 65535) {
+    if (!ProxyUsable(1, Host)) {
+        userPort_.ShowMessage(HostMissingMessage, UserPort::Icon::Exclamation);
+        UseProxy = 0;
+    } else if (Port < 1 || Port > 65535) {
         userPort_.ShowMessage(PortRangeMessage, UserPort::Icon::Exclamation);
         UseProxy = 0;
     } else if (user_->text().size() > kMaxProxyCredential ||

@@ -30,6 +30,8 @@ public:
     static constexpr const char* UserLengthMessage =
         "The proxy user must be under 255 chars! - disabling proxy settings";
     static constexpr const char* PortMissingMessage = "Please enter a port number.";
+    static constexpr const char* HostMissingMessage =
+        "The proxy server needs a hostname! - disabling proxy settings";
 
     QLineEdit* HostField() const { return host_; }
     QLineEdit* PortField() const { return port_; }

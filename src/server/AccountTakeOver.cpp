@@ -1,6 +1,7 @@
 #include "server/AccountTakeOver.h"
 
 #include "persistence/AppRecord.h"
+#include "server/ProxyUsable.h"
 
 void TakeOverAccount(AppRecord& record, const AcceptedAccount& account, std::int64_t now) {
     AccountState& state = record.Account;
@@ -33,6 +34,6 @@ void TakeOverAccount(AppRecord& record, const AcceptedAccount& account, std::int
     preferences.ProxyUser = account.ProxyUser;
     preferences.ProxyPass = account.ProxyPass;
     preferences.ProxyPort = account.ProxyPort;
-    preferences.ProxyUse = account.ProxyUse;
+    preferences.ProxyUse = ProxyUsable(account.ProxyUse, account.ProxyHost) ? 1 : 0;
     preferences.ProxyAuth = account.ProxyAuth;
 }

@@ -6,8 +6,8 @@
 #include "shell/ServerActionsPort.h"
 
 // The server requests the program starts by itself or from its menu, each on a fresh request
-// object with the preferences' proxy applied when ProxyUse is set, and each after saving
-// everything.
+// object with the preferences' proxy applied when ProxyUse is set and a host is given, and
+// each after saving everything.
 class ApplicationServerActions final : public ServerActionsPort {
 public:
     explicit ApplicationServerActions(const RequestContext& context) : context_(context) {}

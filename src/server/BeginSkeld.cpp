@@ -6,14 +6,14 @@
 #include "server/Communication.h"
 #include "shell/TrayIconPort.h"
 
-bool BeginSkeld(const RequestContext& context) {
+SkeldOutcome BeginSkeld(const RequestContext& context) {
     AccountState& account = context.Record.Account;
     if (account.SkeldInProgress != 0) {
-        return false;
+        return SkeldOutcome::NotSent;
     }
     // Mouse travel alone never starts a skeld.
     if (account.GetUnsentClicks() < 1 && account.GetUnsentKeys() < 1) {
-        return false;
+        return SkeldOutcome::NotSent;
     }
     account.SkeldInProgress = 1;
     context.Tray.SetIcon(TrayIconId::Sending);
@@ -29,5 +29,8 @@ bool BeginSkeld(const RequestContext& context) {
     request.MilesToSend = DistanceInUnit(account.UnsentMetres, context.Record.Prefs.DistanceType,
                                          /*forServer=*/true);
     request.SendSkeld();
-    return request.SkeldSucceeded();
+    if (request.SkeldSucceeded()) {
+        return SkeldOutcome::Accepted;
+    }
+    return request.TokenWasReset() ? SkeldOutcome::TokenReset : SkeldOutcome::Failed;
 }

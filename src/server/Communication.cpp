@@ -9,6 +9,7 @@
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/Clock.h"
+#include "server/ProxyUsable.h"
 #include "server/ServerReply.h"
 #include "server/SetupAssistantPort.h"
 #include "shell/EndSkeldPort.h"
@@ -61,7 +62,7 @@ Communication::Communication(const RequestContext& context)
 Communication Communication::ForApplication(const RequestContext& context) {
     Communication request(context);
     const Preferences& prefs = context.Record.Prefs;
-    if (prefs.ProxyUse != 0) {
+    if (ProxyUsable(prefs.ProxyUse, prefs.ProxyHost)) {
         request.SetProxy(prefs.ProxyHost, prefs.ProxyPort, prefs.ProxyAuth, prefs.ProxyUser,
                          prefs.ProxyPass);
     }
@@ -216,6 +217,7 @@ void Communication::ResetToken() {
             return;
         }
         account.Token = std::move(token);
+        tokenWasReset_ = true;
         Report("SERVER - Token reset", "Token reset!");
         account.ResetUnsentKeys();
         account.ResetUnsentClicks();
@@ -383,7 +385,8 @@ void Communication::FetchComputerList(SetupAssistantPort& assistant, const std::
         offerCheckAgain();
         Debug("SERVER - " + status);
     } else {
-        UnknownReply(reply);
+        UnknownAssistantReply(assistant, reply);
+        offerCheckAgain();
     }
 }
 
@@ -406,7 +409,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
         // Without all seven fields and a usable token there is nothing to skeld with: taking
         // the account over would only look like success.
         if (fields.size() != 7 || !ServerReply::UsableToken(fields[6])) {
-            UnknownReply(reply);
+            UnknownAssistantReply(assistant, reply);
             return;
         }
         Debug("SERVER - Server accepted authentication, looking for account details");
@@ -432,7 +435,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
         assistant.SetStatus("Server message: " + ServerMessage(reply));
         Debug("SERVER - Received server message");
     } else {
-        UnknownReply(reply);
+        UnknownAssistantReply(assistant, reply);
     }
 }
 
@@ -452,7 +455,7 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
         const auto fields = ServerReply::Fields(ServerReply::WithoutEvery(reply, "100 OK "), ' ');
         // Without both the user id and a usable token the new account cannot skeld.
         if (fields.size() != 2 || !ServerReply::UsableToken(fields[1])) {
-            UnknownReply(reply);
+            UnknownAssistantReply(assistant, reply);
             return;
         }
         Debug("SERVER - Server accepted new account details.");
@@ -470,7 +473,7 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
         assistant.SetStatus(status);
         Debug("SERVER - " + status);
     } else {
-        UnknownReply(reply);
+        UnknownAssistantReply(assistant, reply);
     }
 }
 
@@ -485,6 +488,12 @@ void Communication::UnknownReply(const std::string& reply) {
     if (!ShowNoPopups()) {
         context_.User.ShowMessage(kUnknownReplyText);
     }
+}
+
+void Communication::UnknownAssistantReply(SetupAssistantPort& assistant, const std::string& reply) {
+    // "Waiting for connection..." would stay up for ever: say that this attempt is over.
+    assistant.SetStatus(RequestFailedStatus);
+    UnknownReply(reply);
 }
 
 void Communication::Debug(const std::string& line) const {

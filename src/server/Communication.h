@@ -22,7 +22,8 @@ public:
     Communication& operator=(const Communication&) = delete;
 
     // A request object for the application's own triggers: with the preferences' proxy when
-    // ProxyUse is set. The setup assistant applies its own proxy details instead.
+    // ProxyUse is set and a host is given. The setup assistant applies its own proxy details
+    // instead.
     static Communication ForApplication(const RequestContext& context);
 
     void SetProxy(const std::string& host, std::int32_t port, std::int32_t authentication,
@@ -44,7 +45,8 @@ public:
     void CheckVersion(bool silent);
 
     // The setup assistant's requests: they report into `assistant` and leave the account's
-    // details in the result members.
+    // details in the result members. A failed connection or a reply they do not know leaves
+    // RequestFailedStatus in the assistant's status line, so the user can try again.
     void FetchComputerList(SetupAssistantPort& assistant, const std::string& accountName,
                            const std::string& password);
     void FetchAccountInfo(SetupAssistantPort& assistant, const std::string& accountName,
@@ -53,6 +55,8 @@ public:
                          const std::string& computerName, const std::string& password,
                          const std::string& email);
 
+    static constexpr const char* RequestFailedStatus = "Request failed, please try again.";
+
     CWebGrab& Transport() { return transport_; }
     // What carries the posted form to the server and brings back the reply: the transport's
     // HTTP exchange unless replaced here (the fuzzers feed replies straight to the requests).
@@ -60,6 +64,8 @@ public:
     void SetExchange(Exchange exchange) { exchange_ = std::move(exchange); }
     // Whether SendSkeld got the server's acceptance.
     bool SkeldSucceeded() const { return skeldSucceeded_; }
+    // Whether ResetToken got a new token.
+    bool TokenWasReset() const { return tokenWasReset_; }
 
     // The skeld snapshot, taken when the skeld starts.
     std::int32_t KeysToSend = 0;
@@ -80,6 +86,7 @@ private:
     // Writes the debug-log line, then shows the message box.
     void Report(const std::string& logLine, const std::string& message);
     void UnknownReply(const std::string& reply);
+    void UnknownAssistantReply(SetupAssistantPort& assistant, const std::string& reply);
     void Debug(const std::string& line) const;
     bool ShowNoPopups() const;
     std::string AccountDoesNotExistText() const;
@@ -88,4 +95,5 @@ private:
     CWebGrab transport_;
     Exchange exchange_;
     bool skeldSucceeded_ = false;
+    bool tokenWasReset_ = false;
 };

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "dialogs/EnterForDefaultButton.h"
 #include "dialogs/ProxyInfo.h"
 #include "server/AssistantBackground.h"
 #include "server/Communication.h"
@@ -117,9 +118,9 @@ void CNewAccountDlg::CreateControls() {
     add(ProxyDetails, new QPushButton(QStringLiteral("&Proxy Details")), 10, 296, 130, 30, true);
     add(ExitGoBack, new QPushButton(QStringLiteral("Exit")), 210, 296, 120, 30, true);
     auto* ok = new QPushButton(QStringLiteral("Finish"));
-    ok->setDefault(true);
     add(Ok, ok, 340, 296, 120, 30);
-    ShowStartPageDefaults(true);
+    LeaveEnterToDefaultButton(*this);
+    ChooseDefaultButton();
 
     connect(Button(ContinueButton), &QPushButton::clicked, this, &CNewAccountDlg::OnContinue);
     connect(Button(ExitGoBack), &QPushButton::clicked, this, &CNewAccountDlg::OnExitGoBack);
@@ -131,6 +132,9 @@ void CNewAccountDlg::CreateControls() {
             &CNewAccountDlg::OnAccountFieldEdited);
     connect(Edit(PasswordEdit), &QLineEdit::textEdited, this,
             &CNewAccountDlg::OnAccountFieldEdited);
+    for (const int id : {AccountNameEdit, PasswordEdit, NewEmailEdit, NewComputerNameEdit}) {
+        connect(Edit(id), &QLineEdit::textChanged, this, &CNewAccountDlg::OfferOkAgain);
+    }
 }
 
 QPoint CNewAccountDlg::PlacedOnScreen(const QRect& screen, const QRect& available,
@@ -165,10 +169,42 @@ void CNewAccountDlg::SetVisible(std::initializer_list<int> ids, bool visible) {
     }
 }
 
-void CNewAccountDlg::ShowStartPageDefaults(bool startPage) {
-    // Enter goes to "Continue" on the start page, where the OK button is hidden.
-    Button(ContinueButton)->setDefault(startPage);
-    Button(Ok)->setDefault(!startPage);
+AssistantForm CNewAccountDlg::Form() const {
+    AssistantForm form;
+    form.Registering = Registering();
+    form.AccountName = Edit(AccountNameEdit)->text().toStdString();
+    form.Password = Edit(PasswordEdit)->text().toStdString();
+    form.NewEmail = Edit(NewEmailEdit)->text().toStdString();
+    form.NewComputerName = Edit(NewComputerNameEdit)->text().toStdString();
+    form.ComputerChosen = !computers_->isHidden() && computers_->currentIndex() >= 0;
+    return form;
+}
+
+void CNewAccountDlg::OfferOkAgain() {
+    // Only ever switches OK on: a fresh registration page offers it before anything is typed.
+    QPushButton* ok = Button(Ok);
+    if (pageCounter_ > 0 && !accepted_ && !ok->isEnabled() && Form().ReadyToSend()) {
+        ok->setEnabled(true);
+        ChooseDefaultButton();
+    }
+}
+
+void CNewAccountDlg::LabelExitGoBack() {
+    Button(ExitGoBack)
+        ->setText(pageCounter_ == 0 ? QStringLiteral("Exit") : QStringLiteral("Go Back"));
+}
+
+void CNewAccountDlg::ChooseDefaultButton() {
+    QPushButton* choice = Button(Ok);
+    if (pageCounter_ == 0) {
+        choice = Button(ContinueButton);
+    } else if (!Registering() && !Control(CheckComputerNames)->isHidden() &&
+               computers_->isHidden()) {
+        choice = Button(CheckComputerNames);
+    }
+    for (const int id : {ContinueButton, CheckComputerNames, Ok}) {
+        Button(id)->setDefault(Button(id) == choice);
+    }
 }
 
 // --- Pages --------------------------------------------------------------------------------
@@ -194,9 +230,9 @@ void CNewAccountDlg::OnContinue() {
     }
     status_->setVisible(false);
     Control(AccountNameEdit)->setFocus();
-    ShowStartPageDefaults(false);
-    Button(ExitGoBack)->setText(QStringLiteral("Go Back"));
     ++pageCounter_;
+    LabelExitGoBack();
+    ChooseDefaultButton();
 }
 
 void CNewAccountDlg::OnExitGoBack() {
@@ -207,7 +243,6 @@ void CNewAccountDlg::OnExitGoBack() {
         reject();
         return;
     }
-    Button(ExitGoBack)->setText(QStringLiteral("Exit"));
     SetVisible({ContinueButton, WelcomeText, GetStartedText, ExistingAccountRadio, NewAccountRadio},
                true);
     SetVisible({RegisterText, LoginText, AccountNameLabel, AccountNameEdit, PasswordLabel,
@@ -216,9 +251,10 @@ void CNewAccountDlg::OnExitGoBack() {
                false);
     Button(Ok)->setEnabled(false);
     status_->setVisible(false);
-    ShowStartPageDefaults(true);
     Control(ContinueButton)->setFocus();
     pageCounter_ = 0;
+    LabelExitGoBack();
+    ChooseDefaultButton();
 }
 
 void CNewAccountDlg::OnProxyDetails() {
@@ -247,6 +283,7 @@ void CNewAccountDlg::OnAccountFieldEdited() {
     if (missingFields_ > 0 && loginPage) {
         Control(CheckComputerNames)->setVisible(true);
         Control(CheckComputerNames)->setEnabled(true);
+        ChooseDefaultButton();
     }
 }
 
@@ -272,46 +309,43 @@ void CNewAccountDlg::OnCheckComputerNames() {
         ++missingFields_;
         check->setEnabled(false);
         check->setVisible(true);
+        ChooseDefaultButton();
         return;
     }
     SetStatus(WaitingForConnection);
     request_->FetchComputerList(*this, accountName_, password_);
+    // The list on success, the button again on a failure.
+    ChooseDefaultButton();
 }
 
 void CNewAccountDlg::OnOk() {
     QPushButton* ok = Button(Ok);
     ok->setEnabled(false);
-    Button(ExitGoBack)->setText(QStringLiteral("Exit"));
     ++pageCounter_;
+    LabelExitGoBack();
     const bool registering = Registering();
 
-    if (!accepted_ && registering) {
+    if (!accepted_) {
         PrepareRequest();
         ReadDataFromControls();
-        if (accountName_.empty() || password_.empty() || newEmail_.empty() ||
-            newComputerName_.empty()) {
+        const AssistantForm form = Form();
+        if (!form.FieldsFilled()) {
             SetStatus(FillOutAllFields);
-            return;
-        }
-        SetStatus(WaitingForConnection);
-        request_->RegisterAccount(*this, accountName_, newComputerName_, password_, newEmail_);
-    } else if (!accepted_) {
-        PrepareRequest();
-        ReadDataFromControls();
-        if (accountName_.empty() || password_.empty()) {
-            SetStatus(FillOutAllFields);
-            return;
-        }
-        if (computers_->currentIndex() < 0) {
+        } else if (registering) {
+            SetStatus(WaitingForConnection);
+            request_->RegisterAccount(*this, accountName_, newComputerName_, password_, newEmail_);
+        } else if (computers_->currentIndex() < 0) {
             SetStatus(SelectAComputer);
-            return;
+        } else {
+            chosenComputerName_ = computers_->currentText().toStdString();
+            SetStatus(WaitingForConnection);
+            request_->FetchAccountInfo(*this, accountName_, chosenComputerName_, password_);
         }
-        chosenComputerName_ = computers_->currentText().toStdString();
-        SetStatus(WaitingForConnection);
-        request_->FetchAccountInfo(*this, accountName_, chosenComputerName_, password_);
     }
 
     if (!accepted_ || !request_) {
+        // Refused: the page stays, and OK comes back once the fields allow another attempt.
+        OfferOkAgain();
         return;
     }
     if (registering) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "server/AccountTakeOver.h"
+#include "server/AssistantForm.h"
 #include "server/RequestContext.h"
 #include "server/SetupAssistantPort.h"
 
@@ -105,8 +106,16 @@ private:
     void PrepareRequest();
     void ReadDataFromControls();
     void SetVisible(std::initializer_list<int> ids, bool visible);
-    void ShowStartPageDefaults(bool startPage);
     bool Registering() const;
+    // The page's fields as the assistant's rules see them.
+    AssistantForm Form() const;
+    // After a refusal: OK sends again as soon as the page's fields allow it.
+    void OfferOkAgain();
+    // "Exit" on the start page, "Go Back" wherever the button goes back.
+    void LabelExitGoBack();
+    // Enter presses what moves the page on: "Continue" on the start page, "Check for Computer
+    // Names" on a login page without a computer list, the OK button otherwise.
+    void ChooseDefaultButton();
 
     std::function<RequestContext()> newRequestContext_;
     UserPort& user_;

@@ -104,7 +104,12 @@ bool CSkeldApp::RunSetupAssistant() {
     if (assistant.exec() != QDialog::Accepted) {
         return false;
     }
-    TakeOverSetup(assistant.Result());
+    const AcceptedAccount account = assistant.Result();
+    TakeOverSetup(account);
+    // The assistant closes without a word of its own: say that counting has begun, and for
+    // whom. A tray that is not there yet shows it once it is.
+    user_.ShowBalloon("Kestrovin", "Kestrovin is now counting for " + account.UserName +
+                                       " on computer " + account.ComputerName + ".");
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -47,6 +48,10 @@ void CSystemTray::Create(TrayIconId icon, const QString& tooltip) {
 void CSystemTray::ShowWhenTrayExists() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         icon_.show();
+        if (waitingBalloon_) {
+            // Once the event loop has docked the icon, so the balloon points at it.
+            QTimer::singleShot(0, this, &CSystemTray::ShowWaitingBalloon);
+        }
         return;
     }
     // Started before the panel: look again shortly instead of running without an icon.
@@ -84,7 +89,19 @@ void CSystemTray::SetTooltipText(const QString& text) {
 }
 
 void CSystemTray::ShowBalloon(const QString& title, const QString& text, int timeoutSeconds) {
+    if (!icon_.isVisible()) {
+        // Qt drops a balloon of a hidden icon.
+        waitingBalloon_ = Balloon{title, text, timeoutSeconds};
+        return;
+    }
     icon_.showMessage(title, text, QSystemTrayIcon::NoIcon, timeoutSeconds * 1000);
+}
+
+void CSystemTray::ShowWaitingBalloon() {
+    if (waitingBalloon_ && icon_.isVisible()) {
+        const Balloon balloon = *std::exchange(waitingBalloon_, std::nullopt);
+        ShowBalloon(balloon.Title, balloon.Text, balloon.TimeoutSeconds);
+    }
 }
 
 void CSystemTray::RefreshIcon() {

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <map>
+#include <optional>
 
 #include "shell/TrayIconPort.h"
 
@@ -20,6 +21,8 @@ public:
     void Create(TrayIconId icon, const QString& tooltip);
     void SetIcon(TrayIconId icon);
     void SetTooltipText(const QString& text);
+    // Shows the balloon at the icon; while the icon waits for a tray, the latest balloon waits
+    // with it and shows once the icon does.
     void ShowBalloon(const QString& title, const QString& text, int timeoutSeconds);
     // Removes the icon and adds it again, with its current picture and tooltip.
     void RefreshIcon();
@@ -36,10 +39,18 @@ signals:
 private:
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
     void ShowWhenTrayExists();
+    void ShowWaitingBalloon();
+
+    struct Balloon {
+        QString Title;
+        QString Text;
+        int TimeoutSeconds = 0;
+    };
 
     QSystemTrayIcon icon_;
     // Made once: a new QIcon would read and scale its pictures again at every change.
     std::map<TrayIconId, QIcon> pictures_;
     TrayIconId current_ = TrayIconId::Normal;
     bool created_ = false;
+    std::optional<Balloon> waitingBalloon_;
 };

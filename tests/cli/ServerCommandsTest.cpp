@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "cli/ServerCommands.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
@@ -60,17 +62,23 @@ protected:
         return run;
     }
 
-    // Counts waiting to be sent, as the tray program would have saved them.
-    void Count(std::int32_t keys, std::int32_t clicks) {
+    // Changes the saved record as the tray program would have.
+    void ChangeSaved(const std::function<void(AccountState&)>& change) {
         RecordingUser user;
         AppPersistence persistence(DataFolder({}, temp / "data"), FileTypedStore::DefaultPath(),
                                    user);
         AppRecord record;
         KeyFrequencyTable tally;
         ASSERT_EQ(persistence.LoadState(record, tally), LoadResult::Loaded);
-        record.Account.AddUnsentKeys(keys);
-        record.Account.AddUnsentClicks(clicks);
+        change(record.Account);
         persistence.SaveAll(record, tally);
+    }
+    // Counts waiting to be sent.
+    void Count(std::int32_t keys, std::int32_t clicks) {
+        ChangeSaved([&](AccountState& account) {
+            account.AddUnsentKeys(keys);
+            account.AddUnsentClicks(clicks);
+        });
     }
 
     std::string StatsPage(int userId) {
@@ -109,6 +117,37 @@ TEST_F(ServerCommandsTest, RegisterThenSkeldAddsToTheServersTotals) {
     const CliRun status = Cli("status");
     EXPECT_NE(status.Output.find("Unsent keys:     0\n"), std::string::npos) << status.Output;
     EXPECT_NE(status.Output.find("Total keys:      2,000\n"), std::string::npos) << status.Output;
+}
+
+// A token the server no longer takes: without --yes nothing changes; with it the token is
+// reset, saved, and the waiting counts go with the old one, so the next skeld is accepted.
+TEST_F(ServerCommandsTest, SkeldYesResetsARefusedTokenAndKeepsTheNewOne) {
+    ASSERT_EQ(
+        Cli("register --user fay --password pw --email fay@example.org --computer den").Status, 0);
+    Count(10, 2);
+    ChangeSaved([](AccountState& account) { account.Token = "stale"; });
+
+    const CliRun declined = Cli("skeld");
+    EXPECT_EQ(declined.Status, 1);
+    EXPECT_NE(declined.Output.find("Would you like to reset it now? [answered No]"),
+              std::string::npos)
+        << declined.Output;
+    EXPECT_NE(declined.Output.find("the counts stay unsent"), std::string::npos) << declined.Output;
+
+    const CliRun reset = Cli("skeld --yes");
+    EXPECT_EQ(reset.Status, TokenResetExitStatus) << reset.Output;
+    EXPECT_NE(reset.Output.find("Token reset!"), std::string::npos) << reset.Output;
+    EXPECT_NE(reset.Output.find("The new token is saved; the 10 keys and 2 clicks that were "
+                                "waiting were dropped with the old one"),
+              std::string::npos)
+        << reset.Output;
+    EXPECT_EQ(reset.Output.find("stay unsent"), std::string::npos) << reset.Output;
+    EXPECT_NE(Cli("status").Output.find("Unsent keys:     0\n"), std::string::npos);
+
+    Count(7, 1);
+    const CliRun next = Cli("skeld");
+    EXPECT_EQ(next.Status, 0) << next.Output;
+    EXPECT_NE(next.Output.find("Skelded 7 keys and 1 clicks."), std::string::npos) << next.Output;
 }
 
 TEST_F(ServerCommandsTest, LoginNeedsAComputerOfTheAccount) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -12,6 +13,7 @@
 #include "persistence/AppRecord.h"
 #include "persistence/FileIo.h"
 #include "platform/linux/FileTypedStore.h"
+#include "platform/linux/SingleInstanceLock.h"
 #include "support/RecordingUser.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
@@ -34,7 +36,9 @@ class StatusCommandTest : public ::testing::Test {
 protected:
     StatusCommandTest() {
         fs::create_directories(programFolder);
+        fs::create_directories(temp / "runtime");
         environment.Set("XDG_CONFIG_HOME", (temp / "config").string());
+        environment.Set("XDG_RUNTIME_DIR", (temp / "runtime").string());
         environment.Set("TZ", "UTC");
     }
 
@@ -84,7 +88,32 @@ TEST_F(StatusCommandTest, PrintsTheAccountAndChangesNothing) {
               "Rank:            7\n", "Last skeld:      2023/11/14 22:13:20\n"}) {
             EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
         }
+        EXPECT_EQ(text.find("running"), std::string::npos) << text;
     }
+}
+
+// While the tray program runs, its counts in memory are newer than the files: say so, and
+// when the files were written.
+TEST_F(StatusCommandTest, SaysWhenTheRunningProgramLastSavedItsCounts) {
+    SaveAccount(false);
+    const fs::path stateFile = temp / "data" / "Kestrovin" / "Kestrovin.ksv";
+    fs::last_write_time(stateFile, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(
+                                       std::chrono::seconds(1'765'000'000))));
+    EXPECT_EQ(Run(), 0) << err.str();
+    EXPECT_NE(out.str().find("Last saved:      2025/12/06 05:46:40\n"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find("running"), std::string::npos) << out.str();
+
+    const SingleInstanceLock trayProgram(SingleInstanceLock::DefaultPath());
+    ASSERT_TRUE(trayProgram.Held()) << trayProgram.Error();
+    out.str("");
+    EXPECT_EQ(Run(), 0) << err.str();
+    EXPECT_EQ(out.str().rfind("Kestrovin is running: these are the counts of its last save "
+                              "(2025/12/06 05:46:40), not what it has counted since.\n",
+                              0),
+              0u)
+        << out.str();
+    EXPECT_NE(out.str().find("Unsent keys:     1,234\n"), std::string::npos) << out.str();
 }
 
 TEST_F(StatusCommandTest, SaysWhyNothingCouldBeLoaded) {

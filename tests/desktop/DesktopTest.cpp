@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -441,6 +442,75 @@ TEST_F(DesktopTest, SkeldNowFromTheTrayMenuSendsTheCounts) {
     const Account account = ServerAccount();
     EXPECT_EQ(account.totalKeys, 11);
     EXPECT_GE(account.totalClicks, 1);  // the right click; the menu's click may follow it
+    EXPECT_TRUE(StopCounter());
+}
+
+// After "Reset Password..." was pressed (reached with Tab from OK, where the dialog opens, and
+// pressed with Space, so that it keeps the focus) and its question answered No, Enter presses
+// the dialog's OK: the dialog closes and the question does not come again.
+TEST_F(DesktopTest, EnterInTheAccountDetailsPressesOkAfterAnotherButton) {
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    const pid_t pid = counters_[0]->Pid();
+    const auto windowsNamed = [&](const std::string& title) {
+        std::vector<std::string> named;
+        for (const std::string& window :
+             Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))) {
+            if (Xdotool({"getwindowname", window}) == title + "\n" && window != icon) {
+                named.push_back(window);
+            }
+        }
+        return named;
+    };
+    const auto waitFor = [&](const std::string& title) {
+        std::vector<std::string> found;
+        PollUntil([&] { return !(found = windowsNamed(title)).empty(); }, 10s);
+        return found.empty() ? std::string() : found.front();
+    };
+
+    // The tray menu, its Account submenu (by its mnemonic), and a click on the submenu's first
+    // item, "Local Account Details" ("l" would be ambiguous there).
+    const auto windows = [&] {
+        return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
+    };
+    const Geometry iconAt = GeometryOf(icon);
+    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
+             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
+    ASSERT_TRUE(PollUntil([&] { return windows().size() == 2; }, 10s)) << "no menu";
+    const std::vector<std::string> menus = windows();
+    Xdotool({"key", "a"});
+    std::string submenu;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            for (const std::string& window : windows()) {
+                if (std::find(menus.begin(), menus.end(), window) == menus.end()) {
+                    submenu = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s))
+        << "no Account submenu";
+    const Geometry submenuAt = GeometryOf(submenu);
+    Xdotool({"mousemove", std::to_string(submenuAt.X + submenuAt.Width / 2),
+             std::to_string(submenuAt.Y + 12), "click", "1"});
+    const std::string details = waitFor("Your Local Account Details");
+    ASSERT_FALSE(details.empty()) << "no account details";
+
+    Xdotool({"windowfocus", "--sync", details});
+    Xdotool({"key", "--delay", "50", "shift+Tab", "space"});
+    const std::string question = waitFor("Kestrovin");
+    ASSERT_FALSE(question.empty()) << "no question about the password reset";
+    Xdotool({"windowfocus", "--sync", question});
+    Xdotool({"key", "Escape"});  // No
+    ASSERT_TRUE(PollUntil([&] { return windowsNamed("Kestrovin").empty(); }, 10s));
+
+    Xdotool({"windowfocus", "--sync", details});
+    Xdotool({"key", "Return"});
+    EXPECT_TRUE(PollUntil([&] { return windowsNamed("Your Local Account Details").empty(); }, 10s))
+        << "Enter did not close the dialog";
+    EXPECT_TRUE(windowsNamed("Kestrovin").empty()) << "Enter asked for a password reset again";
     EXPECT_TRUE(StopCounter());
 }
 

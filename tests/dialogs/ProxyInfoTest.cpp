@@ -80,6 +80,15 @@ TEST_F(ProxyInfoTest, UseProxyChecksPortThenCredentialLengths) {
     }
 }
 
+TEST_F(ProxyInfoTest, UseProxyWithoutAHostTurnsTheProxyOff) {
+    Open("", 3128);
+    dialog.UseProxyButton()->click();
+
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.UseProxy, 0);
+    EXPECT_EQ(user.messages, std::vector<std::string>{CProxyInfo::HostMissingMessage});
+}
+
 TEST_F(ProxyInfoTest, DontUseProxyEmptiesHostAndPort) {
     Open("proxy.example", 3128, "pat", "pw");
     dialog.PortField()->clear();  // not even an empty port stops it

@@ -13,6 +13,9 @@ namespace {
 using Lines = std::vector<std::string>;
 
 constexpr const char* kUnknown = "Unknown server message, please try again later.";
+// What an unknown reply leaves in the assistant's status line instead of "Waiting for
+// connection...".
+const std::string kFailedStatus = std::string("status: ") + Communication::RequestFailedStatus;
 
 // A reply and what it does to the assistant, the message boxes (ShowNoPopups off, then on)
 // and the debug log after the request's first line.
@@ -111,7 +114,11 @@ TEST_F(AccountRequestTest, ComputerListOutcomes) {
          {"You need to set up a Computer name on the website before you can log in!"},
          {"You need to set up a Computer name on the website before you can log in!"},
          accepted},
-        {"200 MSG hello", {}, {kUnknown}, {}, "SERVER - Unknown response: 200 MSG hello"},
+        {"200 MSG hello",
+         {kFailedStatus, "show 1008", "enable 1008"},
+         {kUnknown},
+         {},
+         "SERVER - Unknown response: 200 MSG hello"},
     };
     ExpectRefusals(
         cases,
@@ -142,7 +149,7 @@ TEST_F(AccountRequestTest, AccountInfoOutcomes) {
          {},
          {},
          "SERVER - Received server message"},
-        {"100 AC OKAY", {}, {kUnknown}, {}, "SERVER - Unknown response: 100 AC OKAY"},
+        {"100 AC OKAY", {kFailedStatus}, {kUnknown}, {}, "SERVER - Unknown response: 100 AC OKAY"},
     };
     ExpectRefusals(
         cases,
@@ -185,8 +192,12 @@ TEST_F(AccountRequestTest, RegistrationOutcomes) {
          {},
          {},
          "SERVER - Account bob already exists! Please choose another username."},
-        {"501 BAD PASSWORD", {}, {kUnknown}, {}, "SERVER - Unknown response: 501 BAD PASSWORD"},
-        {"200 MSG No", {}, {kUnknown}, {}, "SERVER - Unknown response: 200 MSG No"},
+        {"501 BAD PASSWORD",
+         {kFailedStatus},
+         {kUnknown},
+         {},
+         "SERVER - Unknown response: 501 BAD PASSWORD"},
+        {"200 MSG No", {kFailedStatus}, {kUnknown}, {}, "SERVER - Unknown response: 200 MSG No"},
     };
     ExpectRefusals(
         cases,
@@ -242,7 +253,7 @@ TEST_F(AccountRequestTest, ASuccessWithoutItsFieldsIsNotTakenAsSuccess) {
         }
 
         EXPECT_FALSE(assistant.accepted);
-        EXPECT_TRUE(assistant.calls.empty());
+        EXPECT_EQ(assistant.calls, Lines{kFailedStatus});
         EXPECT_EQ(user.messages, Lines{kUnknown});
         EXPECT_EQ(DebugLines().back(), ("SERVER - Unknown response: " + m.Reply).substr(0, 232));
         ExpectNoResults(request);

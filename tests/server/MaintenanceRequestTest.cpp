@@ -378,6 +378,11 @@ TEST_F(MaintenanceTest, ForApplicationAppliesTheProxyPreference) {
 
     record.Prefs.ProxyUse = 0;
     EXPECT_FALSE(Communication::ForApplication(context).Transport().UsesProxy());
+    // Settings stored with proxy use but no host: every request would fail.
+    record.Prefs.ProxyUse = 1;
+    record.Prefs.ProxyHost = "";
+    EXPECT_FALSE(Communication::ForApplication(context).Transport().UsesProxy());
+    record.Prefs.ProxyHost = "127.0.0.1";
 
     record.Prefs.ProxyUse = 1;
     Communication request = Communication::ForApplication(context);

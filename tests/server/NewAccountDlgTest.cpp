@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "dialogs/ProxyInfo.h"
+#include "server/Communication.h"
 #include "server/RequestFixture.h"
 #include "support/InProcessStatsServer.h"
 
@@ -82,7 +83,14 @@ protected:
                                                   [this] { ++discards; });
         dialog->show();
     }
-    virtual RequestContext NewContext() { return Context(); }
+    virtual RequestContext NewContext() {
+        RequestContext context = Context();
+        if (unreachable) {
+            // Nothing listens on port 1 of the loopback: the connection is refused.
+            context.Server = ServerAddress({"127.0.0.1", 1});
+        }
+        return context;
+    }
 
     Ids Visible() const {
         Ids shown;
@@ -132,6 +140,7 @@ protected:
     }
 
     int discards = 0;
+    bool unreachable = false;
     std::unique_ptr<CNewAccountDlg> dialog;
 };
 
@@ -269,12 +278,12 @@ TEST_F(NewAccountDlgTest, ALoginWithoutASelectedComputerIsNotSent) {
 
     EXPECT_EQ(Status(), Dlg::SelectAComputer);
     EXPECT_FALSE(Ok()->isEnabled());
-    EXPECT_EQ(ExitText(), "Exit");
+    EXPECT_EQ(ExitText(), "Go Back");
     EXPECT_TRUE(Posted().empty());
     EXPECT_EQ(dialog->result(), 0);
 }
 
-TEST_F(NewAccountDlgTest, AFailedLoginStaysOnThePageAndExitThenReturnsToTheStart) {
+TEST_F(NewAccountDlgTest, AFailedLoginCanBeSentAgainFromThePageOrLeftWithGoBack) {
     AnswerAction("computer_list", "100 OK desk");
     AnswerAction("accountinfo", "501 BAD PASSWORD");
     Choose(Dlg::ExistingAccountRadio);
@@ -285,14 +294,31 @@ TEST_F(NewAccountDlgTest, AFailedLoginStaysOnThePageAndExitThenReturnsToTheStart
 
     EXPECT_EQ(Status(), "Wrong password for account bob!");
     EXPECT_EQ(Visible(), With(kComputerListPage, Dlg::StatusLine));
-    EXPECT_FALSE(Ok()->isEnabled());
-    EXPECT_EQ(ExitText(), "Exit");
+    EXPECT_TRUE(Ok()->isEnabled()) << "the fields are filled: another attempt may go";
+    EXPECT_TRUE(Ok()->isDefault());
+    EXPECT_EQ(ExitText(), "Go Back");
+
+    AnswerAction("accountinfo", "100 AC OK bob@example.org\t1\t2\t0\t42\t7\ttok-9");
+    Type(Dlg::PasswordEdit, "right");
+    Click(Dlg::Ok);
+    ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    EXPECT_EQ(dialog->Result().Password, "right");
+
+    MakeDialog();
+    AnswerAction("accountinfo", "501 BAD PASSWORD");
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    Click(Dlg::CheckComputerNames);
+    Click(Dlg::Ok);
     Click(Dlg::ExitGoBack);
     EXPECT_EQ(Visible(), kStartPage);
+    EXPECT_EQ(ExitText(), "Exit");
     EXPECT_EQ(discards, 0);
 }
 
-TEST_F(NewAccountDlgTest, ARegistrationWithAnEmptyFieldIsNotSent) {
+TEST_F(NewAccountDlgTest, ARegistrationWithAnEmptyFieldIsNotSentUntilTheFieldIsFilled) {
+    AnswerAction("register_account", "100 OK 77 tok-new");
     Choose(Dlg::NewAccountRadio);
     Type(Dlg::AccountNameEdit, "bob");
     Type(Dlg::PasswordEdit, "pw");
@@ -301,22 +327,23 @@ TEST_F(NewAccountDlgTest, ARegistrationWithAnEmptyFieldIsNotSent) {
 
     EXPECT_EQ(Status(), Dlg::FillOutAllFields);
     EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(ExitText(), "Go Back");
     EXPECT_TRUE(Posted().empty());
+
+    QTest::keyClicks(dialog->Edit(Dlg::NewEmailEdit), "b");
+    EXPECT_TRUE(Ok()->isEnabled());
+    Click(Dlg::Ok);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
+    EXPECT_EQ(dialog->Result().Email, "b");
 }
 
-TEST_F(NewAccountDlgTest, AFailedRegistrationCanBeRetriedAfterGoBackAndContinue) {
+TEST_F(NewAccountDlgTest, ARefusedRegistrationCanBeSentAgainFromThePage) {
     AnswerAction("register_account", "502 AC REGISTERED");
     RegisterBob();
     EXPECT_EQ(Status(), "Account bob already exists! Please choose another username.");
-    EXPECT_FALSE(Ok()->isEnabled());
-    EXPECT_EQ(ExitText(), "Exit");
-
-    Click(Dlg::ExitGoBack);
-    EXPECT_EQ(Visible(), kStartPage);
-    Click(Dlg::ContinueButton);
-    EXPECT_EQ(Visible(), kRegistrationPage);
+    EXPECT_EQ(Visible(), With(kRegistrationPage, Dlg::StatusLine));
     EXPECT_TRUE(Ok()->isEnabled());
-    EXPECT_EQ(dialog->Edit(Dlg::NewEmailEdit)->text(), "bob@example.org");
+    EXPECT_EQ(ExitText(), "Go Back");
 
     AnswerAction("register_account", "100 OK 77 tok-new");
     Type(Dlg::AccountNameEdit, "bobby");
@@ -337,20 +364,47 @@ TEST_F(NewAccountDlgTest, AFailedRegistrationCanBeRetriedAfterGoBackAndContinue)
     EXPECT_EQ(PostedValue(form, "email"), "bob@example.org");
 }
 
-TEST_F(NewAccountDlgTest, ProxyDetailsWithAnEmptyHostAreNotAppliedButHandedOver) {
+TEST_F(NewAccountDlgTest, ProxyDetailsWithAnEmptyHostAreNeitherAppliedNorHandedOverAsInUse) {
     AnswerAction("register_account", "100 OK 77 tok-new");
     WithProxyDialog([](CProxyInfo& proxy) {
-        proxy.HostField()->clear();
+        proxy.HostField()->setText(" ");
         proxy.PortField()->setText("3128");
         proxy.UseProxyButton()->click();
     });
+    EXPECT_EQ(user.messages, std::vector<std::string>{CProxyInfo::HostMissingMessage});
     RegisterBob();
 
     ASSERT_EQ(dialog->result(), QDialog::Accepted) << testing::PrintToString(user.messages);
     EXPECT_EQ(Posted().size(), 1u) << "the request went straight to the server";
-    EXPECT_EQ(dialog->Result().ProxyUse, 1);
+    EXPECT_EQ(dialog->Result().ProxyUse, 0);
     EXPECT_EQ(dialog->Result().ProxyPort, 3128);
-    EXPECT_EQ(dialog->Result().ProxyHost, "");
+}
+
+// An unreachable server, then the reference server: the user tries again on the same page.
+TEST_F(NewAccountDlgTest, AFailedCheckForComputerNamesCanBeTriedAgainOnThePage) {
+    unreachable = true;
+    Choose(Dlg::ExistingAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
+    EXPECT_TRUE(dialog->Button(Dlg::CheckComputerNames)->isDefault());
+    Click(Dlg::CheckComputerNames);
+
+    EXPECT_EQ(Status(), Communication::RequestFailedStatus);
+    ASSERT_EQ(user.balloons.size(), 1u);
+    EXPECT_EQ(user.balloons[0].Title, "Connection Error");
+    EXPECT_EQ(Visible(), With(kLoginPage, Dlg::StatusLine));
+    EXPECT_TRUE(dialog->Control(Dlg::CheckComputerNames)->isEnabled());
+    EXPECT_TRUE(dialog->Button(Dlg::CheckComputerNames)->isDefault());
+    EXPECT_FALSE(Ok()->isEnabled());
+    EXPECT_EQ(dialog->PageCounter(), 1);
+
+    unreachable = false;
+    AnswerAction("computer_list", "100 OK desk");
+    QTest::keyClick(dialog->Edit(Dlg::PasswordEdit), Qt::Key_Return);
+    EXPECT_EQ(ComputerNames(), std::vector<std::string>{"desk"});
+    EXPECT_EQ(Visible(), kComputerListPage);
+    EXPECT_TRUE(Ok()->isEnabled());
+    EXPECT_TRUE(Ok()->isDefault());
 }
 
 TEST_F(NewAccountDlgTest, ProxyDetailsWithAHostAreApplied) {
@@ -410,23 +464,29 @@ TEST_F(NewAccountDlgTest, EachPageIsSavedAsAScreenshot) {
     Type(Dlg::AccountNameEdit, "bob");
     Type(Dlg::PasswordEdit, "pw");
     save("assistant-2-login.png");
+    unreachable = true;
+    Click(Dlg::CheckComputerNames);
+    save("assistant-3-login-check-failed.png");
+    unreachable = false;
     AnswerAction("computer_list", "100 OK north\tsouth\twest");
     Click(Dlg::CheckComputerNames);
-    save("assistant-3-login-computer-list.png");
+    save("assistant-4-login-computer-list.png");
     Click(Dlg::ExitGoBack);
     Choose(Dlg::NewAccountRadio);
     Type(Dlg::NewEmailEdit, "bob@example.org");
     Type(Dlg::NewComputerNameEdit, "den");
-    save("assistant-4-registration.png");
+    save("assistant-5-registration.png");
+    Type(Dlg::NewEmailEdit, "");
+    Click(Dlg::Ok);
+    save("assistant-6-registration-fields-missing.png");
+    Type(Dlg::NewEmailEdit, "bob@example.org");
     AnswerAction("register_account", "502 AC REGISTERED");
     Click(Dlg::Ok);
-    save("assistant-5-registration-refused.png");
-    Click(Dlg::ExitGoBack);
-    Click(Dlg::ContinueButton);
+    save("assistant-7-registration-refused.png");
     AnswerAction("register_account", "100 OK 77 tok-new");
     Click(Dlg::Ok);
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    save("assistant-6-accepted.png");
+    save("assistant-8-accepted.png");
 }
 
 // --- Against the reference statistics server ---------------------------------------------

@@ -55,6 +55,12 @@ TEST_F(SkeldAppTest, TheAcceptedSetupBecomesTheRecordAndTheProgramStartsWithTheS
     EXPECT_EQ(app.Record.Prefs.ProxyUse, 1);
     ASSERT_EQ(app.Record.Prefs.LoadAtWinStartup, 1);
     EXPECT_TRUE(std::filesystem::exists(temp / "config" / "autostart" / "Kestrovin.desktop"));
+
+    // Proxy use without a host is not stored as such.
+    account.ProxyHost = "";
+    app.TakeOverSetup(account);
+    EXPECT_EQ(app.Record.Prefs.ProxyUse, 0);
+    EXPECT_EQ(app.Record.Prefs.ProxyPort, 3128);
 }
 
 // The first thing written at start, the note that no tray is there yet (none is on the

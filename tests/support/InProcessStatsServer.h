@@ -19,17 +19,29 @@ public:
         if (!database_.Open(databaseFile, error)) {
             return false;
         }
-        server_ =
-            std::make_unique<StatsServer>(database_, hasher_, clock_, mail_, ServerSettings{});
-        return server_->Start("127.0.0.1", 0, error);
+        return Listen(0, error);
     }
+    // Stops listening; its port is refused until StartAgain.
     void Stop() { server_.reset(); }
+    // After Stop: serves the same database on the same port again.
+    bool StartAgain(std::string& error) { return Listen(port_, error); }
 
-    int Port() const { return server_ ? server_->Port() : 0; }
+    // The port it listens on, or listened on before Stop; 0 before Start.
+    int Port() const { return port_; }
     // "127.0.0.1:port", as KESTROVIN_SERVER takes it.
     std::string Address() const { return "127.0.0.1:" + std::to_string(Port()); }
 
 private:
+    bool Listen(int port, std::string& error) {
+        server_ =
+            std::make_unique<StatsServer>(database_, hasher_, clock_, mail_, ServerSettings{});
+        if (!server_->Start("127.0.0.1", port, error)) {
+            return false;
+        }
+        port_ = server_->Port();
+        return true;
+    }
+
     class DroppedMail final : public MailOutbox {
     public:
         void Send(const std::string&, const std::string&, const std::string&) override {}
@@ -40,4 +52,5 @@ private:
     PasswordHasher hasher_{1000};  // fast enough for a test; the stored format is the same
     AccountDatabase database_;
     std::unique_ptr<StatsServer> server_;  // last, so it stops before what it uses goes
+    int port_ = 0;
 };

@@ -31,6 +31,18 @@ SingleInstanceLock::~SingleInstanceLock() {
     }
 }
 
+bool SingleInstanceLock::HeldNow(const std::filesystem::path& lockFile) {
+    const int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;  // never made, so never held
+    }
+    // A shared lock is refused while a holder has the exclusive one; when granted it goes
+    // again at once, with the close.
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 std::filesystem::path SingleInstanceLock::DefaultPath() {
     // The user id keeps users apart in a shared temporary folder.
     return UserFolders::RuntimeFolder() /

@@ -19,6 +19,9 @@ public:
 
     // $XDG_RUNTIME_DIR (else the temporary folder) + "/MY_KESTROVIN_CLIENT-<uid>.lock".
     static std::filesystem::path DefaultPath();
+    // Whether a program holds the lock now, asked without creating the file and without
+    // holding anything beyond the moment of the question.
+    static bool HeldNow(const std::filesystem::path& lockFile);
 
     bool Held() const { return fd_ >= 0; }
     // Why the lock was not taken: another instance holds it, or the file could not be opened.
