@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <cstdio>
 #include <system_error>
 
 #include "persistence/Autostart.h"
@@ -104,6 +105,12 @@ bool CSkeldApp::CreateMainFrame() {
     if (!tray_.IsVisible()) {
         logs_.WriteDebugLog(Record.Prefs.PortableMode,
                             "No system tray yet; the icon appears as soon as one does");
+        // The program has no other way to be seen: say where it will be.
+        std::fputs(
+            "Kestrovin: there is no system tray (notification area) yet. Kestrovin keeps "
+            "running and waits for one: its icon will appear there as soon as a panel "
+            "with a system tray starts.\n",
+            stderr);
     }
     std::string error;
     std::unique_ptr<PointerPort> pointer = X11Pointer::Open({}, &error);
