@@ -514,7 +514,7 @@ protected:
             10s))
             << "no session bus (scripts/install-deps installs dbus-daemon): "
             << ReadFile(folder_ / "bus.out");
-        environment_.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
+        SetVariable("DBUS_SESSION_BUS_ADDRESS", address);
     }
 
     void TearDown() override {
@@ -543,6 +543,16 @@ protected:
             PollUntil([&] { return HostSaid("item ") && CatchesSigterm(pid); }, 30s);
         counterStarted_ = Clock::now();
         return started;
+    }
+
+    // A picture of the whole screen, kept beside those of failed tests.
+    void KeepPicture(const std::string& name) const {
+        const std::filesystem::path pictures = KESTROVIN_SCREENSHOT_FOLDER;
+        std::error_code ignored;
+        std::filesystem::create_directories(pictures, ignored);
+        RunToEnd(
+            {"import", "-display", xvfb_.Name(), "-window", "root", (pictures / name).string()},
+            PrivateDesktopHome::WithoutDesktop());
     }
 
     void SetVariable(const std::string& name, const std::string& value) {
@@ -602,7 +612,7 @@ TEST_F(StatusNotifierTest, ThePanelShowsTheMenuAndALeftClickSkelds) {
     EXPECT_EQ(counters_.back()->ExitStatus(), 0);
     const std::string status = Status();
     EXPECT_EQ(StatusValue(status, "Unsent keys"), "3") << status;
-    EXPECT_EQ(StatusValue(status, "Total keys"), "11") << status;
+    EXPECT_EQ(ServerAccount().totalKeys, 11);
 }
 
 TEST_F(StatusNotifierTest, APageNoBrowserCanOpenIsShownInAMessage) {
@@ -624,6 +634,7 @@ TEST_F(StatusNotifierTest, APageNoBrowserCanOpenIsShownInAMessage) {
         20s))
         << "no message";
     EXPECT_EQ(Xdotool({"getwindowname", box}), "Kestrovin\n");
+    KeepPicture("PageThatCannotBeOpened.png");
     Xdotool({"windowfocus", "--sync", box});
     Xdotool({"key", "Return"});
     EXPECT_TRUE(PollUntil([&] { return VisibleWindowOf(pid).empty(); }, 10s))
@@ -665,6 +676,8 @@ protected:
   </property>
 </channel>
 )";
+        // No accessibility bus: GTK would start one that outlives the test.
+        SetVariable("NO_AT_BRIDGE", "1");
         StartBus();
         if (HasFatalFailure()) {
             return;
@@ -719,15 +732,16 @@ TEST_F(XfcePanelTest, TheMenuOpensFromThePanelAndItsExitEndsTheProgram) {
     // Point at the first item, away from the icon's tooltip, and keep a picture of the menu.
     Xdotool({"mousemove", std::to_string(menu.X + menu.Width / 3), std::to_string(menu.Y + 14)});
     std::this_thread::sleep_for(1s);  // the panel draws the highlight
-    const std::filesystem::path pictures = KESTROVIN_SCREENSHOT_FOLDER;
-    std::filesystem::create_directories(pictures);
-    RunToEnd({"import", "-display", xvfb_.Name(), "-window", "root",
-              (pictures / "StatusNotifierMenu-xfce4-panel.png").string()},
-             PrivateDesktopHome::WithoutDesktop());
+    KeepPicture("StatusNotifierMenu-xfce4-panel.png");
+    // Exit is the last item, "Help & Support" the one above it: a picture with its submenu.
+    const std::string x = std::to_string(menu.X + menu.Width / 3);
+    Xdotool({"mousemove", x, std::to_string(menu.Y + menu.Height - 42)});
+    std::this_thread::sleep_for(1s);
+    KeepPicture("StatusNotifierMenu-xfce4-panel-help.png");
 
-    // Exit is the last item.
-    Xdotool({"mousemove", std::to_string(menu.X + menu.Width / 3),
-             std::to_string(menu.Y + menu.Height - 16), "click", "1"});
+    Xdotool({"mousemove", x, std::to_string(menu.Y + menu.Height - 16)});
+    std::this_thread::sleep_for(500ms);
+    Xdotool({"click", "1"});
     ASSERT_TRUE(counters_.back()->WaitForExit(20s)) << "Exit from the panel's menu did not end it";
     EXPECT_EQ(counters_.back()->ExitStatus(), 0);
 }

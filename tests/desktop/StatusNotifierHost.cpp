@@ -179,8 +179,7 @@ bool AboutToShow(QDBusInterface& menu, int id) {
 }
 
 std::optional<MenuItem> Layout(QDBusInterface& menu) {
-    const QDBusMessage reply =
-        menu.call(QStringLiteral("GetLayout"), 0, -1, QStringList());
+    const QDBusMessage reply = menu.call(QStringLiteral("GetLayout"), 0, -1, QStringList());
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() < 2) {
         std::fprintf(stderr, "GetLayout failed: %s\n", reply.errorMessage().toUtf8().constData());
         return std::nullopt;
@@ -312,8 +311,7 @@ int RunActivate(QDBusConnection& bus) {
 // Whether a host is registered with the watcher, as programs ask before they show an icon.
 int RunHostReady(QDBusConnection& bus) {
     QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService, bus);
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool() ? 0
-                                                                                           : 1;
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool() ? 0 : 1;
 }
 
 }  // namespace
@@ -323,7 +321,8 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        std::fprintf(stderr, "no session bus: %s\n", bus.lastError().message().toUtf8().constData());
+        std::fprintf(stderr, "no session bus: %s\n",
+                     bus.lastError().message().toUtf8().constData());
         return 1;
     }
     const QString command = arguments.value(1);
@@ -342,7 +341,9 @@ int main(int argc, char** argv) {
     if (command == QStringLiteral("host-ready")) {
         return RunHostReady(bus);
     }
-    std::fprintf(stderr, "usage: kestrovin-test-sni-host watch | menu | click LABEL | activate | host-ready\n");
+    std::fprintf(
+        stderr,
+        "usage: kestrovin-test-sni-host watch | menu | click LABEL | activate | host-ready\n");
     return 2;
 }
 

@@ -18,6 +18,7 @@ struct Shown {
     QString Caption;
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    bool Selectable = false;  // so the address can be copied
 };
 
 // Opens `address` and returns the message box that answered, closed again.
@@ -26,7 +27,8 @@ Shown OpenAndRead(QtUser& user, const std::string& address) {
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box != nullptr) {
-            shown = {box->windowTitle(), box->text(), box->icon()};
+            shown = {box->windowTitle(), box->text(), box->icon(),
+                     box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)};
             box->accept();
         }
     });
@@ -60,6 +62,7 @@ TEST(QtUserTest, WhatNothingCanOpenIsGivenToTheUserToOpenByHand) {
         EXPECT_EQ(shown.Caption, "Kestrovin") << c.Address;
         EXPECT_EQ(shown.Text, c.Text);
         EXPECT_EQ(shown.Icon, QMessageBox::Warning) << "the exclamation icon of notices";
+        EXPECT_TRUE(shown.Selectable);
     }
 }
 
