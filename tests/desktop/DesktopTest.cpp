@@ -682,8 +682,9 @@ protected:
         if (HasFatalFailure()) {
             return;
         }
-        panel_ = std::make_unique<ChildProcess>(std::vector<std::string>{"xfce4-panel"},
-                                                environment_, folder_ / "panel.out");
+        panel_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"xfce4-panel", "--disable-wm-check"}, environment_,
+            folder_ / "panel.out");
         ASSERT_TRUE(PollUntil([&] { return Host({"host-ready"}).Status == 0; }, 30s))
             << "the panel's status tray did not come up: " << ReadFile(folder_ / "panel.out");
     }
