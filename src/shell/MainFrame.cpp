@@ -57,17 +57,18 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
       sampler_(*pointer_, app.Record.Account, app.Record.Prefs),
       serverActions_(ContextFor(app, *this, *this)),
       scheduler_(app.Record, counter_, SystemClock::Instance(), *this, serverActions_,
-                 app.Persistence(), app.Frequencies),
+                 app.Persistence(), app.Frequencies, app.User()),
       counter_(app.Record.Account, app.Record.Prefs, app.Frequencies, *this, scheduler_,
                input_->KeyState()),
       inputNotifier_(input_->FileDescriptor(), QSocketNotifier::Read) {
     sampler_.MeasureScreen();
     connect(&inputNotifier_, &QSocketNotifier::activated, this, &CMainFrame::OnInputReadable);
+    BuildMenu();
     connect(&tray_, &CSystemTray::RightButtonReleased, this, [this] {
         const TrayReaction reaction = OnTrayNotification(
             scheduler_, app_.Record.Prefs, TrayIconResourceId, TrayMouse::RightButtonUp);
         if (reaction.What == TrayReaction::Kind::ShowMenu) {
-            ShowMenu(reaction.DefaultItemText);
+            ShowMenu();
         }
     });
     connect(&tray_, &CSystemTray::LeftButtonDoubleClicked, this, [this] {
@@ -160,38 +161,62 @@ void CMainFrame::StartMouseThread() {
     mouseThread_ = std::make_unique<MouseThread>(sampler_);
 }
 
-void CMainFrame::ShowMenu(const std::string& defaultItemText) {
+void CMainFrame::SetTrayReady() {
+    scheduler_.TrayReady = true;
+    RefreshMenu();  // a panel that shows the menu itself may have read it greyed
+}
+
+void CMainFrame::BuildMenu() {
     menu_ = std::make_unique<QMenu>();
+    const bool exported = tray_.UsesStatusNotifierHost();
     std::vector<QMenu*> levels{menu_.get()};
-    bool first = true;
     for (const TrayMenuEntry& entry : TrayMenuEntries()) {
         levels.resize(static_cast<std::size_t>(entry.Depth) + 1);
         QMenu* parent = levels.back();
+        const QString text = QString::fromStdString(exported ? TextForExportedMenu(entry.Text)
+                                                             : std::string(entry.Text));
         switch (entry.What) {
             case TrayMenuEntry::Kind::Separator:
                 parent->addSeparator();
                 break;
             case TrayMenuEntry::Kind::Submenu:
-                levels.push_back(parent->addMenu(QString::fromUtf8(entry.Text)));
+                levels.push_back(parent->addMenu(text));
                 break;
             case TrayMenuEntry::Kind::Command: {
-                const QString text =
-                    first ? QString::fromStdString(defaultItemText) : QString::fromUtf8(entry.Text);
                 QAction* action = parent->addAction(text);
-                action->setEnabled(IsAvailable(entry.Command));
-                if (first) {
+                if (defaultItem_ == nullptr) {
                     QFont bold = action->font();
                     bold.setBold(true);
                     action->setFont(bold);
                     menu_->setDefaultAction(action);
-                    first = false;
+                    defaultItem_ = action;
                 }
                 const TrayCommand command = entry.Command;
+                commandItems_.emplace_back(action, command);
                 connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
                 break;
             }
         }
     }
+    connect(menu_.get(), &QMenu::aboutToShow, this, &CMainFrame::RefreshMenu);
+    RefreshMenu();
+    // Complete before the tray gets it: Qt exports the submenus as they are at this moment.
+    tray_.SetMenu(menu_.get());
+}
+
+void CMainFrame::RefreshMenu() {
+    const TrayReaction reaction = OnTrayNotification(scheduler_, app_.Record.Prefs,
+                                                     TrayIconResourceId, TrayMouse::RightButtonUp);
+    const bool ready = reaction.What == TrayReaction::Kind::ShowMenu;
+    if (ready) {
+        defaultItem_->setText(QString::fromStdString(reaction.DefaultItemText));
+    }
+    for (const auto& [action, command] : commandItems_) {
+        action->setEnabled(ready && IsAvailable(command));
+    }
+}
+
+void CMainFrame::ShowMenu() {
     menu_->popup(QCursor::pos());
 }
 
@@ -203,7 +228,7 @@ void CMainFrame::OnCommand(TrayCommand command) {
             ShowAccountDetails();
             break;
         case TrayCommand::SkeldNow:
-            scheduler_.RequestSkeld(true);
+            scheduler_.SkeldNow();
             break;
         case TrayCommand::Exit:
             Exit();
@@ -283,6 +308,9 @@ void CMainFrame::Exit() {
     for (auto& [id, timer] : timers_) {
         timer->stop();
     }
+    // Keys typed just before may still wait on the input connection (a panel's menu does not
+    // take the keyboard, so typing can go on up to the click).
+    CountWaitingInput();
     if (app_.LoggedOff == 0) {
         app_.SaveAll();
     }

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "counting/MouseSampler.h"
 #include "counting/MouseThread.h"
@@ -22,6 +24,7 @@ class CSkeldApp;
 class CSystemTray;
 class InputSource;
 class PointerPort;
+class QAction;
 class QMenu;
 
 // The program's hidden main window, which is no window at all: it owns the counting of the
@@ -46,7 +49,7 @@ public:
     // Start-up steps: the main timers, the tray reacting to the mouse, the hot key, the
     // mouse thread.
     void StartTimers();
-    void SetTrayReady() { scheduler_.TrayReady = true; }
+    void SetTrayReady();
     void RegisterHotKey();
     void StartMouseThread();
 
@@ -67,7 +70,11 @@ public:
 private:
     void OnInputReadable();
     void OnTimer(MainTimer id);
-    void ShowMenu(const std::string& defaultItemText);
+    void BuildMenu();
+    // Brings the menu up to date just before it shows: the countdown in the default item,
+    // and every item greyed while the tray is not to react (start-up, a skeld under way).
+    void RefreshMenu();
+    void ShowMenu();
     void LogOff();
     void ShowAccountDetails();
     void ResetToken();
@@ -86,5 +93,7 @@ private:
     QSocketNotifier inputNotifier_;
     std::map<MainTimer, std::unique_ptr<QTimer>> timers_;
     std::unique_ptr<QMenu> menu_;
+    QAction* defaultItem_ = nullptr;
+    std::vector<std::pair<QAction*, TrayCommand>> commandItems_;
     std::unique_ptr<MouseThread> mouseThread_;
 };

@@ -48,6 +48,22 @@ void QtUser::ShowBalloon(const std::string& title, const std::string& text) {
 
 void QtUser::Open(const std::string& urlOrFolder) {
     const QString target = QString::fromStdString(urlOrFolder);
-    const QUrl url = target.startsWith('/') ? QUrl::fromLocalFile(target) : QUrl(target);
-    QDesktopServices::openUrl(url);  // failures are not reported
+    const bool folder = target.startsWith('/');
+    const QUrl url = folder ? QUrl::fromLocalFile(target) : QUrl(target);
+    if (QDesktopServices::openUrl(url)) {
+        return;
+    }
+    // No browser or file manager could be started: give the address to open by hand, in a text
+    // that can be selected and copied.
+    const std::string text =
+        folder ? "No file manager could be started to open this folder. Please open it "
+                 "yourself:\n\n" +
+                     urlOrFolder
+               : "No web browser could be started to open this page. Please open it "
+                 "yourself:\n\n" +
+                     urlOrFolder;
+    QMessageBox box(BoxIcon(Icon::Exclamation), kCaption, QString::fromStdString(text),
+                    QMessageBox::Ok);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
 }

@@ -13,6 +13,7 @@ public:
     void ShowMessage(const std::string& text, Icon icon) override;
     bool AskYesNo(const std::string& text, Icon icon) override;
     void ShowBalloon(const std::string& title, const std::string& text) override;
+    // Says so in a message box, with the address, when no handler could be started.
     void Open(const std::string& urlOrFolder) override;
 
 private:

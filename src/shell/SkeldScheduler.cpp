@@ -8,11 +8,12 @@
 #include "shell/SkeldNowLabel.h"
 #include "shell/TimerPlan.h"
 #include "shell/TrayIconPort.h"
+#include "shell/UserPort.h"
 
 SkeldScheduler::SkeldScheduler(AppRecord& record, RawInputCounter& counter, const Clock& clock,
                                TrayIconPort& tray, ServerActionsPort& server,
                                const AppPersistence& persistence,
-                               const KeyFrequencyTable& frequencies)
+                               const KeyFrequencyTable& frequencies, UserPort& user)
     : LastSkeldRequest(clock.Now()),
       record_(record),
       counter_(counter),
@@ -21,13 +22,30 @@ SkeldScheduler::SkeldScheduler(AppRecord& record, RawInputCounter& counter, cons
       server_(server),
       persistence_(persistence),
       frequencies_(frequencies),
+      user_(user),
       timer_(record, clock) {}
 
 void SkeldScheduler::RequestSkeld(bool manual) {
+    TryRequestSkeld(manual);
+}
+
+void SkeldScheduler::SkeldNow() {
+    if (TryRequestSkeld(true)) {
+        return;
+    }
+    const std::int64_t wait = LastSkeldRequest + MinSecondsBetweenRequests - clock_.Now();
+    user_.ShowBalloon("Please wait", "Kestrovin skelds at most once every " +
+                                         std::to_string(MinSecondsBetweenRequests) +
+                                         " seconds. The next skeld is possible in " +
+                                         std::to_string(wait) +
+                                         (wait == 1 ? " second." : " seconds."));
+}
+
+bool SkeldScheduler::TryRequestSkeld(bool manual) {
     const std::int64_t now = clock_.Now();
     // Also refused when the clock was set back past the last request.
     if (now - LastSkeldRequest < MinSecondsBetweenRequests) {
-        return;
+        return false;
     }
     counter_.CountsDirty = false;
     LastSkeldRequest = now;
@@ -42,6 +60,7 @@ void SkeldScheduler::RequestSkeld(bool manual) {
         TrayReady = false;
     }
     server_.BeginSkeld();
+    return true;
 }
 
 void SkeldScheduler::EndSkeld() {
@@ -112,7 +131,7 @@ void SkeldScheduler::AutoCheckVersion() {
 
 void SkeldScheduler::OnHotKey(int hotKeyId) {
     if (hotKeyId == HotKeyId && record_.Prefs.UseHotKey != 0) {
-        RequestSkeld(true);
+        SkeldNow();
     }
 }
 

@@ -15,6 +15,7 @@ class KeyFrequencyTable;
 class RawInputCounter;
 class ServerActionsPort;
 class TrayIconPort;
+class UserPort;
 
 // What happens on a clock, and the one way in for every skeld request: the main timers'
 // actions, the hours-based automatic skeld, the hot key and the "Skeld Now" label. The desktop
@@ -34,10 +35,14 @@ public:
     // SkeldRequestPort): only requests and ticks use it, for its CountsDirty flag.
     SkeldScheduler(AppRecord& record, RawInputCounter& counter, const Clock& clock,
                    TrayIconPort& tray, ServerActionsPort& server, const AppPersistence& persistence,
-                   const KeyFrequencyTable& frequencies);
+                   const KeyFrequencyTable& frequencies, UserPort& user);
 
     // Asks for a skeld; `manual` is true for the user's requests and the keystroke threshold.
     void RequestSkeld(bool manual) override;
+    // The user's own request ("Skeld Now", the tray icon, the hot key): a manual request that,
+    // when refused by the 20-second rule, says in a balloon when the next one is possible, so
+    // the click is not lost without a word.
+    void SkeldNow();
     void EndSkeld() override;
 
     // One tick of a main timer (MainTimer ids; others are ignored). StopTimer asks the
@@ -62,6 +67,8 @@ public:
     std::function<void()> GenerateTemplateOutput;
 
 private:
+    // RequestSkeld; false when the 20-second rule refused it.
+    bool TryRequestSkeld(bool manual);
     void OnTooltipTick();
     void OnPeriodicSave();
     void OnVersionCheckTick();
@@ -73,5 +80,6 @@ private:
     ServerActionsPort& server_;
     const AppPersistence& persistence_;
     const KeyFrequencyTable& frequencies_;
+    UserPort& user_;
     SkeldTimer timer_;
 };

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusInterface>
 #include <QEvent>
 #include <QTimer>
 #include <utility>
@@ -23,9 +25,23 @@ const char* BaseName(TrayIconId icon) {
     return "tray-normal";
 }
 
+// Whether Qt will dock a new icon with a StatusNotifierItem host: the question Qt's platform
+// theme asks the session bus when it makes the icon.
+bool StatusNotifierHostRegistered() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return false;
+    }
+    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                           QStringLiteral("/StatusNotifierWatcher"),
+                           QStringLiteral("org.kde.StatusNotifierWatcher"), bus);
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
 }  // namespace
 
-CSystemTray::CSystemTray(QObject* parent) : QObject(parent) {
+CSystemTray::CSystemTray(QObject* parent)
+    : QObject(parent), statusNotifier_(StatusNotifierHostRegistered()) {
     connect(&icon_, &QSystemTrayIcon::activated, this, &CSystemTray::OnActivated);
 }
 
@@ -112,13 +128,26 @@ void CSystemTray::RefreshIcon() {
     ShowWhenTrayExists();
 }
 
+void CSystemTray::SetMenu(QMenu* menu) {
+    if (statusNotifier_) {
+        icon_.setContextMenu(menu);
+    }
+}
+
 void CSystemTray::OnActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::Context:
+            // An XEmbed right click, or a host that asks the program to show its own menu.
             emit RightButtonReleased(QCursor::pos());
             break;
         case QSystemTrayIcon::DoubleClick:
             emit LeftButtonDoubleClicked();
+            break;
+        case QSystemTrayIcon::Trigger:
+            // In an XEmbed tray every left press triggers, the first of a double click too.
+            if (statusNotifier_) {
+                emit LeftButtonDoubleClicked();
+            }
             break;
         default:
             break;

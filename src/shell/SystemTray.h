@@ -6,11 +6,18 @@
 #include <map>
 #include <optional>
 
+class QMenu;
+
 #include "shell/TrayIconPort.h"
 
-// The notification-area icon: its picture, tooltip and balloons, and the mouse actions on it.
-// Where no tray exists yet (a program started with the session may come up before the panel)
-// it waits and shows itself as soon as one appears.
+// The notification-area icon: its picture, tooltip, balloons and menu, and the mouse actions
+// on it. Where no tray exists yet (a program started with the session may come up before the
+// panel) it waits and shows itself as soon as one appears.
+//
+// Qt docks the icon in one of two kinds of tray, chosen once when the icon is made: a
+// StatusNotifierItem host on the session bus when one is registered, otherwise an XEmbed
+// tray. The first kind shows the menu itself (Qt exports it over D-Bus) and reports a left
+// click as a single "activate", never as a double click.
 class CSystemTray final : public QObject {
     Q_OBJECT
 
@@ -27,11 +34,17 @@ public:
     // Removes the icon and adds it again, with its current picture and tooltip.
     void RefreshIcon();
 
+    // The tray menu. A StatusNotifierItem host gets it at once and shows it itself; in an
+    // XEmbed tray the owner pops it up on RightButtonReleased.
+    void SetMenu(QMenu* menu);
+
     bool IsVisible() const { return icon_.isVisible(); }
+    bool UsesStatusNotifierHost() const { return statusNotifier_; }
     static QIcon IconFor(TrayIconId icon);
 
 signals:
     void RightButtonReleased(QPoint globalPosition);
+    // A double click, or where the tray reports no double clicks, the single activating click.
     void LeftButtonDoubleClicked();
     // A tray appeared after the icon had to wait for one.
     void TrayAppeared();
@@ -47,6 +60,8 @@ private:
         int TimeoutSeconds = 0;
     };
 
+    // Asked before the icon is made, as Qt asks when it makes it.
+    bool statusNotifier_;
     QSystemTrayIcon icon_;
     // Made once: a new QIcon would read and scale its pictures again at every change.
     std::map<TrayIconId, QIcon> pictures_;

@@ -40,3 +40,18 @@ constexpr TrayMenuEntry kEntries[] = {
 std::span<const TrayMenuEntry> TrayMenuEntries() {
     return kEntries;
 }
+
+std::string TextForExportedMenu(std::string_view text) {
+    const std::size_t mnemonic = text.find('&');
+    if (mnemonic == std::string_view::npos || text.substr(mnemonic, 2) == "&&") {
+        return std::string(text);  // no mnemonic ahead of a doubled "&": Qt's export is right
+    }
+    std::string result(text.substr(0, mnemonic + 1));
+    for (std::size_t i = mnemonic + 1; i < text.size(); ++i) {
+        result += text[i];
+        if (text.substr(i, 2) == "&&") {
+            ++i;
+        }
+    }
+    return result;
+}

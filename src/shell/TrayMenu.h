@@ -1,6 +1,8 @@
 #pragma once
 
 #include <span>
+#include <string>
+#include <string_view>
 
 // The commands of the tray menu.
 enum class TrayCommand : int {
@@ -37,3 +39,8 @@ struct TrayMenuEntry {
 // The tray menu from top to bottom. Its first entry, "&Skeld Now", is the default item: shown
 // bold, labelled by the scheduler each time the menu opens, and what a double click sends.
 std::span<const TrayMenuEntry> TrayMenuEntries();
+
+// The text to give an item of a menu that Qt exports over D-Bus to a StatusNotifierItem panel.
+// Qt turns only the first "&" into the panel's mnemonic mark and passes a later "&&" on as it
+// is, which the panel then shows doubled; the later "&&" become the single "&" they stand for.
+std::string TextForExportedMenu(std::string_view text);

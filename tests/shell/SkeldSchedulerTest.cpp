@@ -28,8 +28,7 @@ struct Path {
 };
 
 const Path kPaths[] = {
-    {"Skeld Now", true, [](WiredScheduler&) {},
-     [](WiredScheduler& p) { p.scheduler.RequestSkeld(true); }},
+    {"Skeld Now", true, [](WiredScheduler&) {}, [](WiredScheduler& p) { p.scheduler.SkeldNow(); }},
     {"hot key", true, [](WiredScheduler& p) { p.record.Prefs.UseHotKey = 1; },
      [](WiredScheduler& p) { p.scheduler.OnHotKey(SkeldScheduler::HotKeyId); }},
     {"key threshold", true, [](WiredScheduler& p) { p.record.Prefs.SkeldEvery = 1; },
@@ -155,6 +154,37 @@ TEST_F(SkeldSchedulerTest, ManualRequestsRestartTheHoursOnlyWhenRetimingIsOn) {
             EXPECT_EQ(p->record.Account.tLastSkeld, restarts ? p->clock.Now() : lastSkeld)
                 << path.Name << " retime " << retime;
         }
+    }
+}
+
+// The user's own requests say why nothing happens and for how long; the program's own
+// requests (thresholds, due check) stay silent.
+TEST_F(SkeldSchedulerTest, ARefusedSkeldNowSaysWhenTheNextIsPossible) {
+    for (const Path& path : kPaths) {
+        WiredScheduler p(temp.Path());
+        path.Prepare(p);
+        p.clock.Advance(8);
+        path.Fire(p);
+        const bool usersOwn =
+            path.Name == std::string("Skeld Now") || path.Name == std::string("hot key");
+        if (!usersOwn) {
+            EXPECT_TRUE(p.user.balloons.empty()) << path.Name;
+            continue;
+        }
+        ASSERT_EQ(p.user.balloons.size(), 1u) << path.Name;
+        EXPECT_EQ(p.user.balloons[0].Title, "Please wait");
+        EXPECT_EQ(p.user.balloons[0].Text,
+                  "Kestrovin skelds at most once every 20 seconds. The next skeld is possible "
+                  "in 12 seconds.");
+        p.clock.Advance(11);
+        path.Fire(p);
+        EXPECT_EQ(p.user.balloons.back().Text,
+                  "Kestrovin skelds at most once every 20 seconds. The next skeld is possible "
+                  "in 1 second.");
+        p.clock.Advance(1);
+        path.Fire(p);
+        EXPECT_EQ(p.user.balloons.size(), 2u) << path.Name << ": the skeld went ahead";
+        EXPECT_EQ(p.server.skelds, 1) << path.Name;
     }
 }
 

@@ -54,4 +54,18 @@ TEST(TrayMenuTest, BuildsIntoAWellFormedMenu) {
     EXPECT_EQ(commands.size(), 16u);
 }
 
+TEST(TrayMenuTest, ExportedTextsKeepTheMnemonicAndShowOneAmpersand) {
+    const struct {
+        const char* Text;
+        const char* Exported;
+    } cases[] = {
+        {"&Help && Support", "&Help & Support"}, {"E&xit", "E&xit"}, {"Preferences", "Preferences"},
+        {"Drag && Drop", "Drag && Drop"},  // the first "&" is no mnemonic: Qt shows it right
+        {"&A && B && C&&", "&A & B & C&"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TextForExportedMenu(c.Text), c.Exported) << c.Text;
+    }
+}
+
 }  // namespace

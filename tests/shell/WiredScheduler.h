@@ -39,6 +39,6 @@ struct WiredScheduler {
     RecordingServerActions server;
     HeldKeys keys;
     // Built before the counter, which asks it for skelds; it only reads the counter later.
-    SkeldScheduler scheduler{record, counter, clock, tray, server, persistence, frequencies};
+    SkeldScheduler scheduler{record, counter, clock, tray, server, persistence, frequencies, user};
     RawInputCounter counter{record.Account, record.Prefs, frequencies, tray, scheduler, keys};
 };

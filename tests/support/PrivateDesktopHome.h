@@ -56,7 +56,11 @@ inline std::vector<std::string> Environment(const std::filesystem::path& root,
     result.push_back("XDG_DATA_HOME=" + (root / "data").string());
     result.push_back("XDG_RUNTIME_DIR=" + (root / "runtime").string());
     result.push_back("DISPLAY=" + display);
-    // Without a session bus Qt docks its icon in the XEmbed tray, the one trayer offers.
+    // Without a session bus Qt docks its icon in the XEmbed tray, the one trayer offers. A bus
+    // address that leads nowhere, rather than none: with no address at all, D-Bus may start a
+    // bus of its own for the display (dbus-launch) that outlives the test.
+    result.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" +
+                     (root / "runtime" / "no-bus").string());
     result.push_back("QT_QPA_PLATFORM=xcb");
     if (!serverAddress.empty()) {
         result.push_back("KESTROVIN_SERVER=" + serverAddress);
