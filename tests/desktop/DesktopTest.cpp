@@ -29,6 +29,7 @@
 #include "support/ListeningAddress.h"
 #include "support/PrivateDesktopHome.h"
 #include "support/TempFolder.h"
+#include "support/Words.h"
 #include "support/XvfbServer.h"
 
 namespace {
@@ -103,15 +104,6 @@ std::string StatusValue(const std::string& status, const std::string& label) {
         }
     }
     return "";
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) {
-        words.push_back(word);
-    }
-    return words;
 }
 
 class DesktopTest : public ::testing::Test {

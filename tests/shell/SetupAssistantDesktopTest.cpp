@@ -23,6 +23,7 @@
 #include "support/RecordingUser.h"
 #include "support/RunProgram.h"
 #include "support/TempFolder.h"
+#include "support/Words.h"
 #include "support/XvfbServer.h"
 
 namespace {
@@ -40,15 +41,6 @@ bool PollUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         std::this_thread::sleep_for(100ms);
     }
     return true;
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) {
-        words.push_back(word);
-    }
-    return words;
 }
 
 class SetupAssistantDesktopTest : public testing::Test {
