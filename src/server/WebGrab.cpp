@@ -127,12 +127,6 @@ std::string Encoded(std::string_view text) {
 CWebGrab::CWebGrab(UserPort& user, const Preferences& preferences, ServerAddress server)
     : user_(user), preferences_(preferences), server_(std::move(server)) {}
 
-void CWebGrab::SetTimeouts(const ExchangeTimeouts& timeouts) {
-    receiveTimeout_ = timeouts.Receive;
-    connectTimeout_ = timeouts.Connect;
-    wholeTimeout_ = timeouts.Whole;
-}
-
 void CWebGrab::AddFormField(std::string_view name, std::string_view value) {
     if (!formBody_.empty()) {
         formBody_ += '&';
@@ -169,7 +163,7 @@ std::string CWebGrab::PostForm() {
     CURL* handle = curl.get();
     char errorText[CURL_ERROR_SIZE] = {};
     Exchange exchange;
-    exchange.receiveTimeout = receiveTimeout_;
+    exchange.receiveTimeout = timeouts_.Receive;
     const std::string url = server_.PostUrl();
     const std::string proxy = ProxyString();
 
@@ -178,9 +172,9 @@ std::string CWebGrab::PostForm() {
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeout_));
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.Connect));
     // The receive time-out only measures silence: this bounds a server that trickles.
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(wholeTimeout_));
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts_.Whole));
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, formBody_.c_str());
     curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
@@ -211,8 +205,9 @@ std::string CWebGrab::PostForm() {
 
     const SteadyClock::time_point started = SteadyClock::now();
     const CURLcode result = curl_easy_perform(handle);
-    const bool wholeTimeUsed = wholeTimeout_ != 0 && SteadyClock::now() - started >=
-                                                         std::chrono::milliseconds(wholeTimeout_);
+    const bool wholeTimeUsed =
+        timeouts_.Whole != 0 &&
+        SteadyClock::now() - started >= std::chrono::milliseconds(timeouts_.Whole);
 
     // The body of another status has been read and dropped rather than cut off: stopping at
     // the headers would also stop libcurl from answering a proxy's demand for credentials.
@@ -224,11 +219,11 @@ std::string CWebGrab::PostForm() {
     if (result != CURLE_OK) {
         if (exchange.timedOut) {
             return Fail("Operation timed out: no data received for " +
-                        std::to_string(receiveTimeout_) + " milliseconds");
+                        std::to_string(timeouts_.Receive) + " milliseconds");
         }
         if (result == CURLE_OPERATION_TIMEDOUT && wholeTimeUsed) {
             return Fail("Operation timed out: the exchange took longer than " +
-                        std::to_string(wholeTimeout_) + " milliseconds");
+                        std::to_string(timeouts_.Whole) + " milliseconds");
         }
         if (exchange.tooLong) {
             return Fail("The server's reply is longer than " + std::to_string(kMaxReplyBytes) +

@@ -48,9 +48,9 @@ public:
 
     // How long an exchange may wait without receiving any data once the request is on its
     // way; 0 waits for ever. 10 seconds unless a test shortens it.
-    void SetReceiveTimeout(std::uint32_t milliseconds) { receiveTimeout_ = milliseconds; }
+    void SetReceiveTimeout(std::uint32_t milliseconds) { timeouts_.Receive = milliseconds; }
     // All three time-outs at once.
-    void SetTimeouts(const ExchangeTimeouts& timeouts);
+    void SetTimeouts(const ExchangeTimeouts& timeouts) { timeouts_ = timeouts; }
 
     const std::string& FormBody() const { return formBody_; }
     bool UsesProxy() const { return useProxy_; }
@@ -64,7 +64,7 @@ private:
     const Preferences& preferences_;
     ServerAddress server_;
 
-    std::uint32_t receiveTimeout_ = ExchangeTimeouts().Receive;
+    ExchangeTimeouts timeouts_;
     std::int32_t proxyPort_ = 0;
     std::string proxyHost_;
     std::string formBody_;
@@ -73,6 +73,4 @@ private:
     bool proxyCredentialsGiven_ = false;
     std::string proxyPassword_;
     std::string proxyUser_;
-    std::uint32_t connectTimeout_ = ExchangeTimeouts().Connect;
-    std::uint32_t wholeTimeout_ = ExchangeTimeouts().Whole;
 };

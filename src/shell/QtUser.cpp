@@ -55,13 +55,9 @@ void QtUser::Open(const std::string& urlOrFolder) {
     }
     // No browser or file manager could be started: give the address to open by hand, in a text
     // that can be selected and copied.
-    const std::string text =
-        folder ? "No file manager could be started to open this folder. Please open it "
-                 "yourself:\n\n" +
-                     urlOrFolder
-               : "No web browser could be started to open this page. Please open it "
-                 "yourself:\n\n" +
-                     urlOrFolder;
+    const std::string missing = folder ? "No file manager could be started to open this folder."
+                                       : "No web browser could be started to open this page.";
+    const std::string text = missing + " Please open it yourself:\n\n" + urlOrFolder;
     QMessageBox box(BoxIcon(Icon::Exclamation), kCaption, QString::fromStdString(text),
                     QMessageBox::Ok);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

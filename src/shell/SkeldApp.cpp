@@ -127,7 +127,7 @@ void CSkeldApp::CreateTrayIcon() {
         logs_.WriteDebugLog(Record.Prefs.PortableMode,
                             "No system tray yet; the icon appears as soon as one does");
         // The program has no other way to be seen: say where it will be.
-        std::cerr << "Kestrovin: there is no system tray (notification area) yet. Kestrovin keeps "
+        std::cerr << "kestrovin: there is no system tray (notification area) yet. Kestrovin keeps "
                      "running and waits for one: its icon will appear there as soon as a panel "
                      "with a system tray starts.\n";
     }

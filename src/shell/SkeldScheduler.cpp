@@ -4,6 +4,7 @@
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/Clock.h"
+#include "shell/NumberText.h"
 #include "shell/ServerActionsPort.h"
 #include "shell/SkeldNowLabel.h"
 #include "shell/TimerPlan.h"
@@ -35,9 +36,9 @@ void SkeldScheduler::SkeldNow() {
     }
     const std::int64_t wait = LastSkeldRequest + MinSecondsBetweenRequests - clock_.Now();
     user_.ShowBalloon("Please wait", "Kestrovin skelds at most once every " +
-                                         std::to_string(MinSecondsBetweenRequests) +
+                                         NumberText::Integer(MinSecondsBetweenRequests) +
                                          " seconds. The next skeld is possible in " +
-                                         std::to_string(wait) +
+                                         NumberText::Integer(wait) +
                                          (wait == 1 ? " second." : " seconds."));
 }
 

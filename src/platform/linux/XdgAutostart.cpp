@@ -122,17 +122,12 @@ std::string XdgAutostart::ExecValue(const std::string& executable, const std::st
     return EscapeStringValue(EscapeFieldCodes(command));
 }
 
-std::string XdgAutostart::UserSwitches() const {
-    struct stat info = {};
-    if (::stat(EntryPath().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::string(DefaultEnabled);
-    }
-    const std::optional<std::string> text = ReadWholeFile(EntryPath());
-    if (!text) {
+std::string XdgAutostart::UserSwitches(const std::optional<std::string>& current) {
+    if (!current) {
         return std::string(DefaultEnabled);
     }
     std::string kept[std::size(UserSwitchKeys)];
-    std::istringstream lines(*text);
+    std::istringstream lines(*current);
     bool inMainGroup = false;
     for (std::string line; std::getline(lines, line);) {
         const std::string_view trimmed = Trimmed(line);
@@ -162,6 +157,8 @@ bool XdgAutostart::WriteEntry() {
     if (!EnsureFolder(configHome_ / "autostart", ConfigFolderMode)) {
         return false;
     }
+    // Read once: it holds the user's switches and may already be what would be written.
+    const std::optional<std::string> current = ReadWholeFile(EntryPath());
     const std::string entry =
         "[Desktop Entry]\n"
         "Type=Application\n"
@@ -171,12 +168,12 @@ bool XdgAutostart::WriteEntry() {
         ExecValue(executable_.string(), server_) +
         "\n"
         "Terminal=false\n" +
-        UserSwitches();
+        UserSwitches(current);
     // Every start writes the entry: one that already says this is left alone, which spares the
     // start two waits for the disk.
     struct stat info = {};
-    if (::stat(EntryPath().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        (info.st_mode & 07777) == EntryMode && ReadWholeFile(EntryPath()) == entry) {
+    if (current == entry && ::stat(EntryPath().c_str(), &info) == 0 &&
+        (info.st_mode & 07777) == EntryMode) {
         return true;
     }
     return WriteFileAtomically(EntryPath(), entry, EntryMode);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/AutostartPort.h"
@@ -34,9 +35,9 @@ public:
     static std::string ExecValue(const std::string& executable, const std::string& server = "");
 
 private:
-    // The desktop's own "don't start at log-in" switches, written into this entry by its
-    // session settings, as they stand in the entry now; empty when absent.
-    std::string UserSwitches() const;
+    // The lines to write for the desktop's own "don't start at log-in" switches: as its
+    // session settings left them in the `current` entry, else the default "enabled".
+    static std::string UserSwitches(const std::optional<std::string>& current);
 
     std::filesystem::path configHome_;
     std::filesystem::path executable_;
