@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialogs/AccountInfo.h"
+#include "dialogs/SplashWnd.h"
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
@@ -82,6 +83,9 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
         app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "System tray found");
     });
     OnInputReadable();  // events read while opening wait in the connection's queue
+    // Only shows when start-up has already enabled the splash, which it does later, after the
+    // settings are loaded.
+    CSplashWnd::ShowSplashScreen();
 }
 
 CMainFrame::~CMainFrame() {

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "dialogs/SplashWnd.h"
 #include "persistence/Autostart.h"
 #include "persistence/FileIo.h"
 #include "persistence/OlderClientMigration.h"
@@ -66,6 +67,9 @@ bool CSkeldApp::InitInstance() {
     }
     StateLoaded = true;
     Frequencies.FillKeyNames();
+    // Shown while the rest of the start-up goes on; it goes by itself.
+    CSplashWnd::EnableSplashScreen(Record.Prefs.ShowSplash != 0);
+    CSplashWnd::ShowSplashScreen();
 
     XdgAutostart autostartEntry = XdgAutostart::FromEnvironment();
     Autostart(autostartEntry, user_).Set(Record.Prefs.LoadAtWinStartup);
