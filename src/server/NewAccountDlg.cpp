@@ -2,15 +2,19 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "dialogs/EnterForDefaultButton.h"
 #include "dialogs/ProxyInfo.h"
@@ -19,6 +23,7 @@
 
 namespace {
 
+// The smallest size: the window is never smaller than this, whatever the font.
 constexpr int kWidth = 470;
 constexpr int kHeight = 340;
 
@@ -37,8 +42,8 @@ CNewAccountDlg::CNewAccountDlg(std::function<RequestContext()> newRequestContext
     setWindowTitle(QString::fromLatin1(Caption));
     // No close box: the assistant is left with "Exit" (or Escape).
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(kWidth, kHeight);
     CreateControls();
+    FitEveryPage();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(PlacedOnScreen(screen->geometry(), screen->availableGeometry(), size()));
@@ -51,74 +56,151 @@ CNewAccountDlg::CNewAccountDlg(std::function<RequestContext()> newRequestContext
 CNewAccountDlg::~CNewAccountDlg() = default;
 
 void CNewAccountDlg::CreateControls() {
-    // Made in the order the eye reads them, which is also the keyboard's order.
-    auto* frame = new QGroupBox(this);
-    frame->setGeometry(10, 6, kWidth - 20, 270);
-    frame->lower();
-
-    const auto add = [this](int id, QWidget* control, int x, int y, int w, int h,
-                            bool shown = false) {
-        control->setParent(this);
-        control->setGeometry(x, y, w, h);
+    // Every control is made here, in the order the eye reads them, which is also the keyboard's
+    // order; the layouts below only place them. Each page shows some of them and hides the
+    // rest, and a hidden control takes no room.
+    auto* frame = new QGroupBox;
+    const auto add = [this](int id, QWidget* control, bool shown = false) {
         control->setVisible(shown);
         controls_[id] = control;
         return control;
     };
-    const auto label = [](const char* text) {
-        auto* control = new QLabel(QString::fromUtf8(text));
+    const auto text = [](const char* words) {
+        auto* control = new QLabel(QString::fromUtf8(words));
         control->setWordWrap(true);
         return control;
     };
+    const auto name = [](const char* words) { return new QLabel(QString::fromUtf8(words)); };
 
     add(WelcomeText,
-        label("Welcome to Kestrovin, the only statistics programme you'll ever need. Currently "
-              "this programme will help you keep track of your keyboard and mouse usage. Ever "
-              "asked yourself 'How much do I type or click in one day?' - Kestrovin will answer "
-              "that question!"),
-        24, 20, 420, 84, true);
+        text("Welcome to Kestrovin, the only statistics programme you'll ever need. Currently "
+             "this programme will help you keep track of your keyboard and mouse usage. Ever "
+             "asked yourself 'How much do I type or click in one day?' - Kestrovin will answer "
+             "that question!"),
+        true);
     add(GetStartedText,
-        label("Let's get started. First, we need to set up your Kestrovin account. Please select "
-              "the appropriate option and click 'Continue.'"),
-        24, 110, 420, 48, true);
-    add(ExistingAccountRadio, new QRadioButton(QStringLiteral("I already have an account")), 44,
-        166, 380, 22, true);
-    add(NewAccountRadio, new QRadioButton(QStringLiteral("I need to register a new account")), 44,
-        192, 380, 22, true);
-    add(ContinueButton, new QPushButton(QStringLiteral("Continue")), 330, 232, 110, 28, true);
+        text("Let's get started. First, we need to set up your Kestrovin account. Please select "
+             "the appropriate option and click 'Continue.'"),
+        true);
+    add(ExistingAccountRadio, new QRadioButton(QStringLiteral("I already have an account")), true);
+    add(NewAccountRadio, new QRadioButton(QStringLiteral("I need to register a new account")),
+        true);
+    add(ContinueButton, new QPushButton(QStringLiteral("Continue")), true);
 
     add(LoginText,
-        label("To login to your existing account, enter your username and password, then click "
-              "\"Check for Computers\"."),
-        24, 20, 420, 44);
+        text("To login to your existing account, enter your username and password, then click "
+             "\"Check for Computers\"."));
     add(RegisterText,
-        label("To get started and register your Kestrovin account, fill out this form then click "
-              "\"Register Account!\""),
-        24, 20, 420, 44);
-    add(AccountNameLabel, label("Account Name:"), 24, 76, 150, 24);
-    add(AccountNameEdit, new QLineEdit, 180, 76, 260, 24);
-    add(PasswordLabel, label("Password:"), 24, 108, 150, 24);
+        text("To get started and register your Kestrovin account, fill out this form then click "
+             "\"Register Account!\""));
+    add(AccountNameLabel, name("Account Name:"));
+    add(AccountNameEdit, new QLineEdit);
+    add(PasswordLabel, name("Password:"));
     auto* password = new QLineEdit;
     password->setEchoMode(QLineEdit::Password);
-    add(PasswordEdit, password, 180, 108, 260, 24);
-    add(CheckComputerNames, new QPushButton(QStringLiteral("Check for Computer Names")), 180, 142,
-        260, 28);
-    add(NewEmailLabel, label("E-mail:"), 24, 140, 150, 24);
-    add(NewEmailEdit, new QLineEdit, 180, 140, 260, 24);
-    add(ComputerListLabel, label("Select Computer Name:"), 24, 180, 150, 24);
+    add(PasswordEdit, password);
+    add(CheckComputerNames, new QPushButton(QStringLiteral("Check for Computer Names")));
+    add(NewEmailLabel, name("E-mail:"));
+    add(NewEmailEdit, new QLineEdit);
+    add(ComputerListLabel, name("Select Computer Name:"));
     computers_ = new QComboBox;
     computers_->setMaxVisibleItems(6);
-    add(ComputerList, computers_, 180, 180, 260, 24);
-    add(NewComputerNameLabel, label("Computer Name:"), 24, 172, 150, 24);
-    add(NewComputerNameEdit, new QLineEdit, 180, 172, 260, 24);
+    add(ComputerList, computers_);
+    add(NewComputerNameLabel, name("Computer Name:"));
+    add(NewComputerNameEdit, new QLineEdit);
     status_ = new QLabel;
     status_->setAlignment(Qt::AlignCenter);
     status_->setWordWrap(true);
-    add(StatusLine, status_, 24, 232, 420, 36);
+    add(StatusLine, status_);
 
-    add(ProxyDetails, new QPushButton(QStringLiteral("&Proxy Details")), 10, 296, 130, 30, true);
-    add(ExitGoBack, new QPushButton(QStringLiteral("Exit")), 210, 296, 120, 30, true);
+    add(ProxyDetails, new QPushButton(QStringLiteral("&Proxy Details")), true);
+    add(ExitGoBack, new QPushButton(QStringLiteral("Exit")), true);
     auto* ok = new QPushButton(QStringLiteral("Finish"));
-    add(Ok, ok, 340, 296, 120, 30);
+    add(Ok, ok);
+    // Exit / Go Back keeps its place whether OK shows or not.
+    QSizePolicy okPolicy = ok->sizePolicy();
+    okPolicy.setRetainSizeWhenHidden(true);
+    ok->setSizePolicy(okPolicy);
+
+    auto* radios = new QVBoxLayout;
+    radios->setContentsMargins(fontMetrics().height(), 0, 0, 0);
+    radios->addWidget(Control(ExistingAccountRadio));
+    radios->addWidget(Control(NewAccountRadio));
+
+    auto* fields = new QGridLayout;
+    fields->setColumnStretch(1, 1);
+    // The fields start at the same place on every page, whichever labels it shows.
+    int labelWidth = 0;
+    for (const int id : {AccountNameLabel, PasswordLabel, NewEmailLabel, ComputerListLabel,
+                         NewComputerNameLabel}) {
+        labelWidth = std::max(labelWidth, Control(id)->sizeHint().width());
+    }
+    fields->setColumnMinimumWidth(0, labelWidth);
+    const auto row = [fields](int at, QWidget* label, QWidget* field) {
+        if (label != nullptr) {
+            fields->addWidget(label, at, 0);
+        }
+        fields->addWidget(field, at, 1);
+    };
+    row(0, Control(AccountNameLabel), Control(AccountNameEdit));
+    row(1, Control(PasswordLabel), Control(PasswordEdit));
+    row(2, nullptr, Control(CheckComputerNames));
+    row(3, Control(NewEmailLabel), Control(NewEmailEdit));
+    row(4, Control(ComputerListLabel), computers_);
+    row(5, Control(NewComputerNameLabel), Control(NewComputerNameEdit));
+
+    auto* continueRow = new QHBoxLayout;
+    continueRow->addStretch();
+    continueRow->addWidget(Control(ContinueButton));
+
+    auto* page = new QVBoxLayout(frame);
+    for (const int id : {WelcomeText, GetStartedText}) {
+        page->addWidget(Control(id));
+    }
+    page->addLayout(radios);
+    for (const int id : {LoginText, RegisterText}) {
+        page->addWidget(Control(id));
+    }
+    page->addLayout(fields);
+    page->addStretch();
+    page->addWidget(status_);
+    page->addLayout(continueRow);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Control(ProxyDetails));
+    buttons->addStretch();
+    buttons->addWidget(Control(ExitGoBack));
+    buttons->addWidget(ok);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addSpacing(fontMetrics().height() / 2);
+    layout->addLayout(buttons);
+
+    // The layouts made the controls the frame's and the dialog's in the layouts' order: the
+    // keyboard goes the way they were made.
+    QWidget* previous = nullptr;
+    for (const int id : {WelcomeText,          GetStartedText,
+                         ExistingAccountRadio, NewAccountRadio,
+                         ContinueButton,       LoginText,
+                         RegisterText,         AccountNameLabel,
+                         AccountNameEdit,      PasswordLabel,
+                         PasswordEdit,         CheckComputerNames,
+                         NewEmailLabel,        NewEmailEdit,
+                         ComputerListLabel,    ComputerList,
+                         NewComputerNameLabel, NewComputerNameEdit,
+                         StatusLine,           ProxyDetails,
+                         ExitGoBack,           Ok}) {
+        QWidget* control = Control(id);
+        if (control->focusPolicy() == Qt::NoFocus) {
+            continue;
+        }
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, control);
+        }
+        previous = control;
+    }
+
     LeaveEnterToDefaultButton(*this);
     ChooseDefaultButton();
 
@@ -135,6 +217,40 @@ void CNewAccountDlg::CreateControls() {
     for (const int id : {AccountNameEdit, PasswordEdit, NewEmailEdit, NewComputerNameEdit}) {
         connect(Edit(id), &QLineEdit::textChanged, this, &CNewAccountDlg::OfferOkAgain);
     }
+}
+
+void CNewAccountDlg::FitEveryPage() {
+    // Wide enough for the welcome text in a few lines at the user's font, and as high as the
+    // tallest page at that width, so that the window keeps its size from page to page.
+    const int width = std::max(kWidth, fontMetrics().averageCharWidth() * 66);
+    const std::vector<std::vector<int>> pages = {
+        {WelcomeText, GetStartedText, ExistingAccountRadio, NewAccountRadio, ContinueButton},
+        {LoginText, AccountNameLabel, AccountNameEdit, PasswordLabel, PasswordEdit,
+         CheckComputerNames, ComputerListLabel, ComputerList, StatusLine},
+        {RegisterText, AccountNameLabel, AccountNameEdit, PasswordLabel, PasswordEdit,
+         NewEmailLabel, NewEmailEdit, NewComputerNameLabel, NewComputerNameEdit, StatusLine}};
+    std::map<int, bool> shown;
+    for (const auto& [id, control] : controls_) {
+        shown[id] = !control->isHidden();
+    }
+    // The status line is measured with two lines of text.
+    const QString status = status_->text();
+    status_->setText(QStringLiteral("\n"));
+    int height = kHeight;
+    for (const std::vector<int>& page : pages) {
+        for (const auto& [id, control] : controls_) {
+            control->setVisible(id == ProxyDetails || id == ExitGoBack || id == Ok ||
+                                std::find(page.begin(), page.end(), id) != page.end());
+        }
+        layout()->invalidate();
+        const int needed = layout()->totalHeightForWidth(width);
+        height = std::max(height, needed > 0 ? needed : layout()->totalSizeHint().height());
+    }
+    status_->setText(status);
+    for (const auto& [id, control] : controls_) {
+        control->setVisible(shown[id]);
+    }
+    setFixedSize(width, height);
 }
 
 QPoint CNewAccountDlg::PlacedOnScreen(const QRect& screen, const QRect& available,

@@ -97,6 +97,8 @@ protected:
 
 private:
     void CreateControls();
+    // Sizes the window once for the tallest of its pages at the user's font.
+    void FitEveryPage();
     void OnContinue();
     void OnExitGoBack();
     void OnProxyDetails();

@@ -18,6 +18,7 @@
 #include "dialogs/ChangePasswordDlg.h"
 #include "server/ApplicationServerActions.h"
 #include "server/RequestFixture.h"
+#include "support/DialogScreenshot.h"
 
 namespace {
 
@@ -78,10 +79,7 @@ TEST_F(AccountInfoTest, ShowsTheStoredAccountReadOnly) {
     EXPECT_EQ(dialog->ResetPasswordButton()->text(), "&Reset Password...");
     EXPECT_TRUE(dialog->OkButton()->isDefault());
 
-    const std::filesystem::path folder = KESTROVIN_DIALOG_SCREENSHOTS;
-    std::filesystem::create_directories(folder);
-    EXPECT_TRUE(
-        dialog->grab().save(QString::fromStdString((folder / "account-details.png").string())));
+    EXPECT_TRUE(SaveDialogScreenshot(*dialog, "account-details"));
 }
 
 TEST_F(AccountInfoTest, ChangePasswordOutcomes) {
@@ -123,6 +121,7 @@ TEST_F(AccountInfoTest, DifferentNewPasswordsKeepThePasswordDialogOpen) {
         change.OkButton()->click();
         EXPECT_EQ(user.messages, Strings{CChangePasswordDlg::MismatchMessage});
         EXPECT_TRUE(change.isVisible());
+        EXPECT_TRUE(SaveDialogScreenshot(change, "change-password"));
         change.NewPasswordAgainField()->setText("n3w");
         QTest::keyClick(&change, Qt::Key_Return);
     });

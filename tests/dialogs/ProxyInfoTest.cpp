@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/DialogScreenshot.h"
 #include "support/RecordingUser.h"
 
 namespace {
@@ -39,6 +40,7 @@ TEST_F(ProxyInfoTest, ShowsTheCallersValues) {
     EXPECT_EQ(dialog.UserField()->text(), "pat");
     EXPECT_EQ(dialog.PasswordField()->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(dialog.UseProxyButton()->isDefault());
+    EXPECT_TRUE(SaveDialogScreenshot(dialog, "proxy"));
 }
 
 TEST_F(ProxyInfoTest, UseProxyChecksPortThenCredentialLengths) {

@@ -22,6 +22,7 @@
 #include "dialogs/ProxyInfo.h"
 #include "server/Communication.h"
 #include "server/RequestFixture.h"
+#include "support/DialogScreenshot.h"
 #include "support/InProcessStatsServer.h"
 
 namespace {
@@ -452,41 +453,37 @@ TEST(NewAccountDlgPlacement, AThirdInAndMovedFullyOnScreen) {
 
 // Pictures of every page for a person to look at, in dialog-screenshots/ of the build folder.
 TEST_F(NewAccountDlgTest, EachPageIsSavedAsAScreenshot) {
-    const std::filesystem::path folder = KESTROVIN_DIALOG_SCREENSHOTS;
-    std::filesystem::create_directories(folder);
     const auto save = [&](const char* name) {
-        const QImage picture = dialog->grab().toImage();
-        EXPECT_FALSE(picture.isNull()) << name;
-        EXPECT_TRUE(picture.save(QString::fromStdString((folder / name).string()))) << name;
+        EXPECT_TRUE(SaveDialogScreenshot(*dialog, name)) << name;
     };
-    save("assistant-1-start.png");
+    save("assistant-1-start");
     Choose(Dlg::ExistingAccountRadio);
     Type(Dlg::AccountNameEdit, "bob");
     Type(Dlg::PasswordEdit, "pw");
-    save("assistant-2-login.png");
+    save("assistant-2-login");
     unreachable = true;
     Click(Dlg::CheckComputerNames);
-    save("assistant-3-login-check-failed.png");
+    save("assistant-3-login-check-failed");
     unreachable = false;
     AnswerAction("computer_list", "100 OK north\tsouth\twest");
     Click(Dlg::CheckComputerNames);
-    save("assistant-4-login-computer-list.png");
+    save("assistant-4-login-computer-list");
     Click(Dlg::ExitGoBack);
     Choose(Dlg::NewAccountRadio);
     Type(Dlg::NewEmailEdit, "bob@example.org");
     Type(Dlg::NewComputerNameEdit, "den");
-    save("assistant-5-registration.png");
+    save("assistant-5-registration");
     Type(Dlg::NewEmailEdit, "");
     Click(Dlg::Ok);
-    save("assistant-6-registration-fields-missing.png");
+    save("assistant-6-registration-fields-missing");
     Type(Dlg::NewEmailEdit, "bob@example.org");
     AnswerAction("register_account", "502 AC REGISTERED");
     Click(Dlg::Ok);
-    save("assistant-7-registration-refused.png");
+    save("assistant-7-registration-refused");
     AnswerAction("register_account", "100 OK 77 tok-new");
     Click(Dlg::Ok);
     ASSERT_EQ(dialog->result(), QDialog::Accepted);
-    save("assistant-8-accepted.png");
+    save("assistant-8-accepted");
 }
 
 // --- Against the reference statistics server ---------------------------------------------
