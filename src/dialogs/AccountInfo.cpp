@@ -73,7 +73,8 @@ CAccountInfo::CAccountInfo(AccountState& account, UserPort& user, std::string we
     layout->addWidget(details);
     layout->addWidget(passwordGroup);
     layout->addLayout(buttons);
-    setMinimumWidth(360);
+    // Room for a long e-mail address at the user's font.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 60);
     LeaveEnterToDefaultButton(*this);
 
     connect(changePassword_, &QPushButton::clicked, this, &CAccountInfo::OnChangePassword);

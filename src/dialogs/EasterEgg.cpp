@@ -33,8 +33,8 @@ CEasterEgg::CEasterEgg(QWidget* parent)
     picture_->setPixmap(QPixmap(QString::fromLatin1(PicturePath)));
     picture_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    auto* title = new QLabel(QStringLiteral("Kestrovin ") +
-                             QString::fromLatin1(CWebGrab::kClientVersion));
+    auto* title =
+        new QLabel(QStringLiteral("Kestrovin ") + QString::fromLatin1(CWebGrab::kClientVersion));
     QFont titleFont = title->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
@@ -59,8 +59,7 @@ CEasterEgg::CEasterEgg(QWidget* parent)
     const QString url = HomePageUrl();
     homePage_->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()));
     homePage_->setTextFormat(Qt::RichText);
-    homePage_->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
-                                       Qt::LinksAccessibleByKeyboard);
+    homePage_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     homePage_->setCursor(Qt::PointingHandCursor);
     connect(homePage_, &QLabel::linkActivated, this, &CEasterEgg::OpenHomePage);
 

@@ -35,6 +35,8 @@ CProxyInfo::CProxyInfo(UserPort& user, QWidget* parent)
     port_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,10}")), port_));
     password_->setEchoMode(QLineEdit::Password);
+    // Room for a full host name at the user's font; the other fields follow in the form.
+    host_->setMinimumWidth(fontMetrics().averageCharWidth() * 30);
 
     auto* group = new QGroupBox(QStringLiteral("Proxy Server Information"));
     auto* form = new QFormLayout(group);

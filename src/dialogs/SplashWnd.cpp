@@ -11,18 +11,18 @@ namespace {
 // Key and button presses end the splash; releases, moves and the wheel do not.
 bool IsPress(const QEvent& event) {
     switch (event.type()) {
-    case QEvent::KeyPress:
-    // A press that matches a shortcut arrives as the shortcut, never as a key press.
-    case QEvent::Shortcut:
-        return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonPress: {
-        const Qt::MouseButton button = static_cast<const QMouseEvent&>(event).button();
-        return button == Qt::LeftButton || button == Qt::RightButton ||
-               button == Qt::MiddleButton;
-    }
-    default:
-        return false;
+        case QEvent::KeyPress:
+        // A press that matches a shortcut arrives as the shortcut, never as a key press.
+        case QEvent::Shortcut:
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonPress: {
+            const Qt::MouseButton button = static_cast<const QMouseEvent&>(event).button();
+            return button == Qt::LeftButton || button == Qt::RightButton ||
+                   button == Qt::MiddleButton;
+        }
+        default:
+            return false;
     }
 }
 

@@ -41,7 +41,8 @@ TEST(EasterEggTest, NamesEveryLibraryWithItsLicenceAndLinksTheHomePage) {
         EXPECT_TRUE(texts.contains(licence)) << licence;
     }
     const QString home = QString::fromStdString(ServerAddress::FromEnvironment().WebPageUrl("/"));
-    EXPECT_TRUE(dialog.HomePageLink()->text().contains("href=\"" + home + "\"")) << home.toStdString();
+    EXPECT_TRUE(dialog.HomePageLink()->text().contains("href=\"" + home + "\""))
+        << home.toStdString();
 
     // Everything fits: the window is at least as large as its contents want.
     EXPECT_GE(dialog.width(), dialog.sizeHint().width());

@@ -36,7 +36,9 @@ protected:
         DeleteHidden();
     }
     // A hidden splash is deleted by the event loop; the tests run none.
-    static void DeleteHidden() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void DeleteHidden() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 };
 
 TEST_F(SplashWndTest, ShowsItsPictureCentredUntilItsTimeIsUp) {
