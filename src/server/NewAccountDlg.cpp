@@ -59,8 +59,11 @@ void CNewAccountDlg::CreateControls() {
     // Every control is made here, in the order the eye reads them, which is also the keyboard's
     // order; the layouts below only place them. Each page shows some of them and hides the
     // rest, and a hidden control takes no room.
-    auto* frame = new QGroupBox;
-    const auto add = [this](int id, QWidget* control, bool shown = false) {
+    auto* frame = new QGroupBox(this);
+    // A control goes into its window at once: shown without one, it would be a window itself.
+    const auto add = [this, frame](int id, QWidget* control, bool shown = false) {
+        const bool button = id == ProxyDetails || id == ExitGoBack || id == Ok;
+        control->setParent(button ? static_cast<QWidget*>(this) : frame);
         control->setVisible(shown);
         controls_[id] = control;
         return control;
@@ -177,8 +180,7 @@ void CNewAccountDlg::CreateControls() {
     layout->addSpacing(fontMetrics().height() / 2);
     layout->addLayout(buttons);
 
-    // The layouts made the controls the frame's and the dialog's in the layouts' order: the
-    // keyboard goes the way they were made.
+    // The keyboard goes the way the controls were made, across the frame and the button row.
     QWidget* previous = nullptr;
     for (const int id : {WelcomeText,          GetStartedText,
                          ExistingAccountRadio, NewAccountRadio,

@@ -132,6 +132,9 @@ protected:
                       "--email", "desk@example.com", "--computer", "desk"},
                      environment_);
         ASSERT_EQ(registered.Status, 0) << registered.Output;
+        // The splash would take the first click on the tray icon for itself; it has a test
+        // of its own.
+        SetPreference("ShowSplash", 0);
     }
 
     // The tray the program docks in: trayer, an XEmbed tray at the top of the screen.
@@ -333,6 +336,43 @@ TEST_F(DesktopTest, TheIconAppearsInTheTray) {
     const Geometry where = GeometryOf(icon);
     EXPECT_GT(where.Width, 0);
     EXPECT_LE(where.Y + where.Height, 24);
+    EXPECT_TRUE(StopCounter());
+}
+
+// The splash shows centred on the screen while start-up goes on, and goes by itself.
+TEST_F(DesktopTest, TheSplashShowsCentredAtStartAndGoesByItself) {
+    SetPreference("ShowSplash", 1);
+    counters_.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{KESTROVIN},
+                                                       environment_, folder_ / "kestrovin.out"));
+    const pid_t pid = counters_.back()->Pid();
+    const auto splashes = [&] {
+        std::vector<std::string> found;
+        for (const std::string& window :
+             Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))) {
+            const ProgramResult type =
+                RunToEnd({"xprop", "-display", xvfb_.Name(), "-id", window, "_NET_WM_WINDOW_TYPE"},
+                         PrivateDesktopHome::WithoutDesktop());
+            if (type.Output.find("_NET_WM_WINDOW_TYPE_SPLASH") != std::string::npos) {
+                found.push_back(window);
+            }
+        }
+        return found;
+    };
+    std::vector<std::string> shown;
+    ASSERT_TRUE(PollUntil([&] { return !(shown = splashes()).empty(); }, 30s)) << "no splash";
+    ASSERT_EQ(shown.size(), 1u);
+    const Geometry where = GeometryOf(shown.front());
+    EXPECT_EQ(where.Width, 292);
+    EXPECT_EQ(where.Height, 98);
+    std::istringstream screen(Xdotool({"getdisplaygeometry"}));
+    int screenWidth = 0;
+    int screenHeight = 0;
+    screen >> screenWidth >> screenHeight;
+    EXPECT_EQ(where.X + where.Width / 2, screenWidth / 2);
+    EXPECT_EQ(where.Y + where.Height / 2, screenHeight / 2);
+
+    EXPECT_TRUE(PollUntil([&] { return splashes().empty(); }, 30s)) << "the splash stayed";
+    EXPECT_TRUE(PollUntil([&] { return CatchesSigterm(pid); }, 30s));
     EXPECT_TRUE(StopCounter());
 }
 
