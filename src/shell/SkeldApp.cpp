@@ -202,6 +202,8 @@ void CSkeldApp::DiscardState() {
 }
 
 void CSkeldApp::ExitInstance() {
+    // The program may end before the splash has gone by itself.
+    delete CSplashWnd::Current();
     if (StateLoaded && Record.Account.NewAccount == 0 && LoggedOff == 0) {
         SaveAll();
     }
