@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,6 +70,12 @@ const Ids kRegistrationPage = {Dlg::RegisterText,        Dlg::AccountNameLabel,
                                Dlg::PasswordEdit,        Dlg::NewEmailLabel,
                                Dlg::NewEmailEdit,        Dlg::NewComputerNameLabel,
                                Dlg::NewComputerNameEdit, Dlg::Ok};
+
+std::string DescribeControl(const QWidget& control) {
+    const QVariant text = control.property("text");
+    return std::string(control.metaObject()->className()) + " \"" + text.toString().toStdString() +
+           "\"";
+}
 
 Ids With(Ids ids, int id) {
     ids.insert(id);
@@ -449,6 +456,58 @@ TEST(NewAccountDlgPlacement, AThirdInAndMovedFullyOnScreen) {
     // Right at the edge of the available area.
     EXPECT_EQ(CNewAccountDlg::PlacedOnScreen({0, 0, 2000, 1200}, {0, 0, 800, 400}, window),
               QPoint(330, 60));
+}
+
+// Every page shows its controls whole, at the usual font and at one half as large again: the
+// window grows with the user's font, and keeps its size from page to page.
+TEST_F(NewAccountDlgTest, EveryPageFitsAtTheUsersFont) {
+    const QFont usual = QApplication::font();
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        QFont font = usual;
+        font.setPointSizeF(usual.pointSizeF() * scale);
+        QApplication::setFont(font);
+        MakeDialog();
+        const QSize size = dialog->size();
+        const auto expectFits = [&](const char* page) {
+            if (QLayout* layout = dialog->layout()) {
+                layout->activate();
+            }
+            EXPECT_EQ(dialog->size(), size) << page;
+            for (const QWidget* control : dialog->findChildren<QWidget*>()) {
+                const bool shownControl = qobject_cast<const QLabel*>(control) != nullptr ||
+                                          control->inherits("QAbstractButton") ||
+                                          control->inherits("QLineEdit") ||
+                                          control->inherits("QComboBox");
+                if (!shownControl || !control->isVisible()) {
+                    continue;
+                }
+                const auto* label = qobject_cast<const QLabel*>(control);
+                const QSize needed = label != nullptr && label->wordWrap()
+                                         ? QSize(0, label->heightForWidth(label->width()))
+                                         : control->minimumSizeHint();
+                EXPECT_GE(control->width(), needed.width())
+                    << page << " " << DescribeControl(*control);
+                EXPECT_GE(control->height(), needed.height())
+                    << page << " " << DescribeControl(*control);
+                EXPECT_TRUE(dialog->rect().contains(
+                    QRect(control->mapTo(dialog.get(), QPoint(0, 0)), control->size())))
+                    << page << " " << DescribeControl(*control);
+            }
+        };
+        expectFits("start");
+        Choose(Dlg::ExistingAccountRadio);
+        AnswerAction("computer_list", "100 OK north\tsouth\twest");
+        Type(Dlg::AccountNameEdit, "bob");
+        Type(Dlg::PasswordEdit, "pw");
+        Click(Dlg::CheckComputerNames);
+        expectFits("login with the computer list");
+        Click(Dlg::ExitGoBack);
+        Choose(Dlg::NewAccountRadio);
+        Click(Dlg::Ok);
+        expectFits("registration with a status line");
+    }
+    QApplication::setFont(usual);
 }
 
 // Pictures of every page for a person to look at, in dialog-screenshots/ of the build folder.
