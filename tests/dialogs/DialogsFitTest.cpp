@@ -1,0 +1,54 @@
+// The small dialogs show every text and field whole at the usual font and at one half as
+// large again: they grow with the user's font.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFont>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "counting/AccountState.h"
+#include "dialogs/AccountInfo.h"
+#include "dialogs/ChangePasswordDlg.h"
+#include "dialogs/EasterEgg.h"
+#include "dialogs/ProxyInfo.h"
+#include "support/ClippedControls.h"
+#include "support/RecordingUser.h"
+
+namespace {
+
+TEST(DialogsFitTest, EveryTextAndFieldShowsWholeAtTheUsersFont) {
+    RecordingUser user;
+    AccountState account;
+    account.UserName = "alice";
+    account.Email = "alice.with.a.long.address@example.org";
+    account.ComputerName = "desk";
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs =
+        {
+            {"account details",
+             [&] {
+                 return std::make_unique<CAccountInfo>(account, user, "http://example.org/",
+                                                       [](const std::string&) {});
+             }},
+            {"change password", [&] { return std::make_unique<CChangePasswordDlg>(user); }},
+            {"proxy", [&] { return std::make_unique<CProxyInfo>(user); }},
+            {"credits", [] { return std::make_unique<CEasterEgg>(); }},
+        };
+    const QFont usual = QApplication::font();
+    for (const double scale : {1.0, 1.5}) {
+        QFont font = usual;
+        font.setPointSizeF(usual.pointSizeF() * scale);
+        QApplication::setFont(font);
+        for (const auto& [name, make] : dialogs) {
+            SCOPED_TRACE(std::string(name) + " at " + std::to_string(scale));
+            const std::unique_ptr<QWidget> dialog = make();
+            dialog->show();
+            EXPECT_EQ(ClippedControls(*dialog), std::vector<std::string>{});
+        }
+    }
+    QApplication::setFont(usual);
+}
+
+}  // namespace
