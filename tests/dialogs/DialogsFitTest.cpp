@@ -25,17 +25,16 @@ TEST(DialogsFitTest, EveryTextAndFieldShowsWholeAtTheUsersFont) {
     account.UserName = "alice";
     account.Email = "alice.with.a.long.address@example.org";
     account.ComputerName = "desk";
-    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs =
-        {
-            {"account details",
-             [&] {
-                 return std::make_unique<CAccountInfo>(account, user, "http://example.org/",
-                                                       [](const std::string&) {});
-             }},
-            {"change password", [&] { return std::make_unique<CChangePasswordDlg>(user); }},
-            {"proxy", [&] { return std::make_unique<CProxyInfo>(user); }},
-            {"credits", [] { return std::make_unique<CEasterEgg>(); }},
-        };
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs = {
+        {"account details",
+         [&] {
+             return std::make_unique<CAccountInfo>(account, user, "http://example.org/",
+                                                   [](const std::string&) {});
+         }},
+        {"change password", [&] { return std::make_unique<CChangePasswordDlg>(user); }},
+        {"proxy", [&] { return std::make_unique<CProxyInfo>(user); }},
+        {"credits", [] { return std::make_unique<CEasterEgg>(); }},
+    };
     const QFont usual = QApplication::font();
     for (const double scale : {1.0, 1.5}) {
         QFont font = usual;
