@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QWindow>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +16,7 @@
 
 // Xlib last: its macros would clash with the names above.
 #include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace {
 
@@ -28,7 +34,8 @@ protected:
         int opcode = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
         ASSERT_TRUE(XkbQueryExtension(watcher_, &opcode, &xkbEvent_, &error, &major, &minor));
         // Qt's own selection: StateNotify with every detail.
-        ASSERT_TRUE(XkbSelectEvents(watcher_, XkbUseCoreKbd, XkbStateNotifyMask, XkbStateNotifyMask));
+        ASSERT_TRUE(
+            XkbSelectEvents(watcher_, XkbUseCoreKbd, XkbStateNotifyMask, XkbStateNotifyMask));
         XSync(watcher_, False);
     }
 
@@ -102,7 +109,9 @@ TEST_F(XkbStateSelectionTest, OnlyTheTypingPartsArriveOnceNarrowed) {
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(XkbStateSelection::KeepTypingPartsOnly(watcher_));
 
-    EXPECT_EQ(ChangesAfter([&] { Xdotool({"click", "1", "click", "3"}); }),
+    EXPECT_EQ(ChangesAfter([&] {
+                  Xdotool({"click", "1", "click", "3"});
+              }),
               std::vector<unsigned>{})
         << "clicks still wake the connection";
 
@@ -123,6 +132,47 @@ TEST_F(XkbStateSelectionTest, OnlyTheTypingPartsArriveOnceNarrowed) {
     for (const unsigned changed : group) {
         EXPECT_NE(changed & XkbGroupLockMask, 0u);
     }
+}
+
+// Typing into the program's own windows after the narrowing: Shift still makes capitals and a
+// switch to the second layout still changes what a key types (y and z trade places in "de").
+TEST_F(XkbStateSelectionTest, QtWindowsStillTypeShiftedAndInTheSecondLayout) {
+    UseLayout("us,de");
+    ASSERT_FALSE(HasFatalFailure());
+    environment.Set("QT_QPA_PLATFORM", "xcb");
+    int argc = 1;
+    char name[] = "kestrovin_x11_tests";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    const auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_NE(x11, nullptr);
+    ASSERT_TRUE(XkbStateSelection::KeepTypingPartsOnly(x11->display()));
+
+    QLineEdit edit;
+    edit.show();
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        const QDeadlineTimer deadline(10000);
+        while (!done() && !deadline.hasExpired()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        return done();
+    };
+    ASSERT_TRUE(waitFor([&] { return edit.isVisible() && edit.windowHandle()->isExposed(); }));
+    const std::string window = std::to_string(edit.winId());
+    Xdotool({"windowfocus", "--sync", window});
+    ASSERT_TRUE(waitFor([&] { return edit.hasFocus() && edit.isActiveWindow(); }));
+
+    const std::string shift = Keycode("Shift_L");
+    const std::string y = Keycode("y");
+    Xdotool({"key", Keycode("a"), "keydown", shift, "key", Keycode("b"), "keyup", shift});
+    // Straight through XTest: xdotool would pick the group that has the key's symbol itself.
+    XkbLockGroup(driver_, XkbUseCoreKbd, 1);
+    const auto keycode = static_cast<unsigned>(std::stoul(y));
+    XTestFakeKeyEvent(driver_, keycode, True, CurrentTime);
+    XTestFakeKeyEvent(driver_, keycode, False, CurrentTime);
+    XSync(driver_, False);
+    EXPECT_TRUE(waitFor([&] { return edit.text() == QStringLiteral("aBz"); }))
+        << edit.text().toStdString();
 }
 
 }  // namespace
