@@ -3,8 +3,8 @@
 #include <X11/XKBlib.h>
 
 static_assert(XkbStateSelection::kTypingParts ==
-              (XkbModifierBaseMask | XkbModifierLatchMask | XkbModifierLockMask |
-               XkbGroupBaseMask | XkbGroupLatchMask | XkbGroupLockMask));
+              (XkbModifierBaseMask | XkbModifierLatchMask | XkbModifierLockMask | XkbGroupBaseMask |
+               XkbGroupLatchMask | XkbGroupLockMask));
 
 bool XkbStateSelection::KeepTypingPartsOnly(Display* display) {
     int opcode = 0, eventBase = 0, errorBase = 0;

@@ -10,8 +10,8 @@ class XkbStateSelection {
 public:
     // The parts a keyboard needs to turn key codes into text: the base, latched and locked
     // modifiers and groups (the effective ones follow from them).
-    static constexpr unsigned long kTypingParts = (1UL << 1) | (1UL << 2) | (1UL << 3) |
-                                                  (1UL << 5) | (1UL << 6) | (1UL << 7);
+    static constexpr unsigned long kTypingParts =
+        (1UL << 1) | (1UL << 2) | (1UL << 3) | (1UL << 5) | (1UL << 6) | (1UL << 7);
 
     // Keeps the connection's StateNotify selection on the core keyboard to kTypingParts, leaving
     // its other XKB selections as they are. Call it after the toolkit made its own selection.
