@@ -1,5 +1,6 @@
 #include "CredentialCheck.h"
 
+#include "CredentialCache.h"
 #include "PasswordHasher.h"
 #include "ReplyText.h"
 
@@ -35,8 +36,13 @@ CredentialCheck::Result CredentialCheck::CheckPassword(const Lookup<Account>& ac
         case LookupStatus::Found:
             break;
     }
-    if (!PasswordHasher::Verify(password, account.value.passwordHash)) {
-        return {Status::BadPassword, {}, {}};
+    CredentialCache& cache = CredentialCache::Shared();
+    const Account& found = account.value;
+    if (!cache.Matches(found.userId, found.passwordHash, password)) {
+        if (!PasswordHasher::Verify(password, found.passwordHash)) {
+            return {Status::BadPassword, {}, {}};
+        }
+        cache.Remember(found.userId, found.passwordHash, password);
     }
     return {Status::Passed, account.value, {}};
 }
