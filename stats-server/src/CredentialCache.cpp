@@ -20,10 +20,9 @@ bool CredentialCache::KeyedHash(std::string_view password, Digest& out) const {
         return false;
     }
     unsigned int length = 0;
-    const unsigned char* done =
-        HMAC(EVP_sha256(), key_.data(), static_cast<int>(key_.size()),
-             reinterpret_cast<const unsigned char*>(password.data()), password.size(), out.data(),
-             &length);
+    const unsigned char* done = HMAC(EVP_sha256(), key_.data(), static_cast<int>(key_.size()),
+                                     reinterpret_cast<const unsigned char*>(password.data()),
+                                     password.size(), out.data(), &length);
     return done != nullptr && length == out.size();
 }
 
