@@ -1,5 +1,9 @@
 #include "CredentialCheck.h"
 
+#include <string>
+
+#include "CredentialCache.h"
+#include "FailedLoginLimit.h"
 #include "PasswordHasher.h"
 #include "ReplyText.h"
 
@@ -35,8 +39,23 @@ CredentialCheck::Result CredentialCheck::CheckPassword(const Lookup<Account>& ac
         case LookupStatus::Found:
             break;
     }
-    if (!PasswordHasher::Verify(password, account.value.passwordHash)) {
-        return {Status::BadPassword, {}, {}};
+    CredentialCache& cache = CredentialCache::Shared();
+    const Account& found = account.value;
+    if (!cache.Matches(found.userId, found.passwordHash, password)) {
+        // Only the slow check is limited: a client whose password is remembered still passes
+        // while someone guesses at its account. The stored hash (salted, so unique) is part of
+        // the key, so a new password starts a fresh count.
+        FailedLoginLimit& limit = FailedLoginLimit::Shared();
+        const std::string key =
+            "account:" + std::to_string(found.userId) + ":" + found.passwordHash;
+        if (!limit.Allows(key)) {
+            return {Status::BadPassword, {}, {}};
+        }
+        if (!PasswordHasher::Verify(password, found.passwordHash)) {
+            limit.RecordFailure(key);
+            return {Status::BadPassword, {}, {}};
+        }
+        cache.Remember(found.userId, found.passwordHash, password);
     }
     return {Status::Passed, account.value, {}};
 }
