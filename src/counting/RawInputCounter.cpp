@@ -5,6 +5,7 @@
 #include "counting/SaturatingCount.h"
 #include "persistence/Preferences.h"
 #include "platform/KeyStatePort.h"
+#include "platform/SessionLockPort.h"
 #include "shell/SkeldRequestPort.h"
 #include "shell/TrayIconPort.h"
 
@@ -65,7 +66,8 @@ void RawInputCounter::OnKeyboard(const RawInput::Keyboard& keyboard) {
         account_.AddUnsentKeys(1);
         CountOne(account_.TotalKeys);
         tray_.UpdateTooltip();
-        if (preferences_.KeepFreq != 0) {
+        const bool locked = sessionLock_ != nullptr && sessionLock_->IsLocked();
+        if (preferences_.KeepFreq != 0 && !locked) {
             frequencies_.Increment(code);
             CountOne(account_.KeysSinceLastReset);
         }

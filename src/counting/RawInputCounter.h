@@ -6,6 +6,7 @@ struct AccountState;
 struct Preferences;
 class KeyFrequencyTable;
 class KeyStatePort;
+class SessionLockPort;
 class SkeldRequestPort;
 class TrayIconPort;
 
@@ -18,6 +19,10 @@ public:
                     KeyStatePort& keyState);
 
     void OnRawInput(const RawInput& input);
+
+    // From now on, keys released while `lock` says the session is locked count as keystrokes
+    // but are left out of the per-key tally.
+    void WatchSessionLock(const SessionLockPort& lock) { sessionLock_ = &lock; }
 
     // Set whenever something was counted, so the periodic save knows there is work.
     bool CountsDirty = false;
@@ -35,4 +40,5 @@ private:
     TrayIconPort& tray_;
     SkeldRequestPort& skelds_;
     KeyStatePort& keyState_;
+    const SessionLockPort* sessionLock_ = nullptr;
 };

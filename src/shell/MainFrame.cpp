@@ -13,6 +13,7 @@
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
 #include "server/ServerAddress.h"
+#include "shell/DBusSessionLock.h"
 #include "shell/SkeldApp.h"
 #include "shell/SystemTray.h"
 #include "shell/TrayNotification.h"
@@ -63,6 +64,11 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
                input_->KeyState()),
       inputNotifier_(input_->FileDescriptor(), QSocketNotifier::Read) {
     sampler_.MeasureScreen();
+    sessionLock_ = std::make_unique<DBusSessionLock>([this](const std::string& line) {
+        app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "%s", line.c_str());
+    });
+    counter_.WatchSessionLock(*sessionLock_);
+    scheduler_.WatchSessionLock(*sessionLock_);
     connect(&inputNotifier_, &QSocketNotifier::activated, this, &CMainFrame::OnInputReadable);
     BuildMenu();
     connect(&tray_, &CSystemTray::RightButtonReleased, this, [this] {

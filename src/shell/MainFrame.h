@@ -22,6 +22,7 @@
 
 class CSkeldApp;
 class CSystemTray;
+class DBusSessionLock;
 class InputSource;
 class PointerPort;
 class QAction;
@@ -90,6 +91,8 @@ private:
     ApplicationServerActions serverActions_;
     SkeldScheduler scheduler_;  // before the counter, which asks it for skelds
     RawInputCounter counter_;
+    // Keeps what is typed at a lock screen out of the key tally and the hot key.
+    std::unique_ptr<DBusSessionLock> sessionLock_;
     QSocketNotifier inputNotifier_;
     std::map<MainTimer, std::unique_ptr<QTimer>> timers_;
     std::unique_ptr<QMenu> menu_;

@@ -4,6 +4,7 @@
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "platform/Clock.h"
+#include "platform/SessionLockPort.h"
 #include "shell/NumberText.h"
 #include "shell/ServerActionsPort.h"
 #include "shell/SkeldNowLabel.h"
@@ -131,7 +132,8 @@ void SkeldScheduler::AutoCheckVersion() {
 }
 
 void SkeldScheduler::OnHotKey(int hotKeyId) {
-    if (hotKeyId == HotKeyId && record_.Prefs.UseHotKey != 0) {
+    const bool locked = sessionLock_ != nullptr && sessionLock_->IsLocked();
+    if (hotKeyId == HotKeyId && record_.Prefs.UseHotKey != 0 && !locked) {
         SkeldNow();
     }
 }

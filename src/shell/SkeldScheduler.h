@@ -14,6 +14,7 @@ class Clock;
 class KeyFrequencyTable;
 class RawInputCounter;
 class ServerActionsPort;
+class SessionLockPort;
 class TrayIconPort;
 class UserPort;
 
@@ -49,6 +50,9 @@ public:
     // caller to stop that timer for good.
     AfterTick OnTimer(int timerId);
     void OnHotKey(int hotKeyId);
+    // From now on the hot key does nothing while `lock` says the session is locked: the keys
+    // typed at a lock screen are not commands to this program.
+    void WatchSessionLock(const SessionLockPort& lock) { sessionLock_ = &lock; }
     void AutoCheckVersion();
     // The text for the "Skeld Now" item, each time the tray menu is about to open.
     std::string UpdateSkeldNowLabel() const;
@@ -82,4 +86,5 @@ private:
     const KeyFrequencyTable& frequencies_;
     UserPort& user_;
     SkeldTimer timer_;
+    const SessionLockPort* sessionLock_ = nullptr;
 };

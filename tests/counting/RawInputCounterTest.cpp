@@ -51,6 +51,28 @@ TEST_F(RawInputCounterTest, AKeyCountsOnceAtItsRelease) {
     EXPECT_TRUE(skelds.requests.empty());
 }
 
+// The keys typed at a lock screen spell the user's password: counted, never tallied.
+TEST_F(RawInputCounterTest, KeysReleasedWhileTheSessionIsLockedStayOutOfTheTally) {
+    SwitchedLock lock;
+    counter.WatchSessionLock(lock);
+    Press('A');
+    lock.Set(true);
+    Release('A');  // pressed before the lock came on
+    Press('B');
+    Release('B');
+    EXPECT_EQ(account.GetUnsentKeys(), 2);
+    EXPECT_EQ(account.TotalKeys, 2);
+    EXPECT_EQ(account.KeysSinceLastReset, 0);
+    EXPECT_TRUE(frequencies.Entries().empty());
+
+    lock.Set(false);
+    Press('B');
+    Release('B');
+    EXPECT_EQ(account.GetUnsentKeys(), 3);
+    EXPECT_EQ(account.KeysSinceLastReset, 1);
+    EXPECT_EQ(frequencies.Entries().at('B'), 1);
+}
+
 // Totals taken over from the server or an edited file may already stand at the limit.
 TEST_F(RawInputCounterTest, CountsAtTheLimitStayThere) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();

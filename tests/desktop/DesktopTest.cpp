@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -306,6 +307,35 @@ protected:
         return average.Status == 0 && blue > red;
     }
 
+    // A private session bus; its address goes into the environment of every program started
+    // from now on.
+    void StartBus() {
+        bus_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address"},
+            environment_, folder_ / "bus.out");
+        std::string address;
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                const std::string out = ReadFile(folder_ / "bus.out");
+                if (!out.starts_with("unix:") || out.find('\n') == std::string::npos) {
+                    return false;
+                }
+                address = out.substr(0, out.find('\n'));
+                return true;
+            },
+            10s))
+            << "no session bus (scripts/install-deps installs dbus-daemon): "
+            << ReadFile(folder_ / "bus.out");
+        SetVariable("DBUS_SESSION_BUS_ADDRESS", address);
+    }
+
+    void SetVariable(const std::string& name, const std::string& value) {
+        std::erase_if(environment_, [&](const std::string& variable) {
+            return variable.starts_with(name + "=");
+        });
+        environment_.push_back(name + "=" + value);
+    }
+
     void SaveScreenshot() const {
         const std::filesystem::path folder = KESTROVIN_SCREENSHOT_FOLDER;
         std::error_code ignored;
@@ -323,6 +353,7 @@ protected:
     XvfbServer xvfb_;
     TempFolder folder_;
     std::vector<std::string> environment_;
+    std::unique_ptr<ChildProcess> bus_;  // only where a test starts one
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> trayer_;
     std::vector<std::unique_ptr<ChildProcess>> counters_;
@@ -596,28 +627,6 @@ protected:
             << ReadFile(folder_ / "host.out");
     }
 
-    // A private session bus; its address goes into the environment of every program started
-    // from now on.
-    void StartBus() {
-        bus_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address"},
-            environment_, folder_ / "bus.out");
-        std::string address;
-        ASSERT_TRUE(PollUntil(
-            [&] {
-                const std::string out = ReadFile(folder_ / "bus.out");
-                if (!out.starts_with("unix:") || out.find('\n') == std::string::npos) {
-                    return false;
-                }
-                address = out.substr(0, out.find('\n'));
-                return true;
-            },
-            10s))
-            << "no session bus (scripts/install-deps installs dbus-daemon): "
-            << ReadFile(folder_ / "bus.out");
-        SetVariable("DBUS_SESSION_BUS_ADDRESS", address);
-    }
-
     void TearDown() override {
         if (HasFailure()) {
             std::cerr << "the host's output:\n" << ReadFile(folder_ / "host.out");
@@ -656,16 +665,7 @@ protected:
             PrivateDesktopHome::WithoutDesktop());
     }
 
-    void SetVariable(const std::string& name, const std::string& value) {
-        std::erase_if(environment_, [&](const std::string& variable) {
-            return variable.starts_with(name + "=");
-        });
-        environment_.push_back(name + "=" + value);
-    }
-
-    // Declared in this order so the host goes before its bus.
-    std::unique_ptr<ChildProcess> bus_;
-    std::unique_ptr<ChildProcess> host_;
+    std::unique_ptr<ChildProcess> host_;  // goes before the base fixture's bus
 };
 
 TEST_F(StatusNotifierTest, ThePanelShowsTheMenuAndALeftClickSkelds) {
@@ -877,6 +877,86 @@ TEST_F(NoTrayYetTest, TheProgramSaysWhereItWillBeAndWaitsForTheTray) {
     const std::string output = ReadFile(folder_ / "kestrovin.out");
     EXPECT_EQ(output.find(notice), output.rfind(notice)) << "said once: " << output;
     EXPECT_TRUE(StopCounter());
+}
+
+// The program beside a screen locker that speaks org.freedesktop.ScreenSaver: a private session
+// bus with the tests' own screen saver on it (started by the test that wants one), and the
+// XEmbed tray.
+class SessionLockTest : public DesktopTest {
+protected:
+    void StartTray() override {
+        StartBus();
+        if (HasFatalFailure()) {
+            return;
+        }
+        DesktopTest::StartTray();
+    }
+
+    void StartScreenSaver() {
+        screenSaver_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{KESTROVIN_TEST_SCREENSAVER, "serve"}, environment_,
+            folder_ / "screensaver.out");
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                return ReadFile(folder_ / "screensaver.out").find("serving") != std::string::npos;
+            },
+            10s))
+            << ReadFile(folder_ / "screensaver.out");
+    }
+
+    // Locks or unlocks, and waits until the program has heard of it.
+    bool Lock(bool locked) {
+        const ProgramResult set =
+            RunToEnd({KESTROVIN_TEST_SCREENSAVER, "set", locked ? "true" : "false"}, environment_);
+        const std::string said = locked ? "Session locked" : "Session unlocked";
+        return set.Status == 0 && PollUntil([&] { return DebugLogLines(said) == 1; }, 10s);
+    }
+
+    int DebugLogLines(const std::string& start) const {
+        std::istringstream log(ReadFile(DataFile("Debug.log")));
+        int found = 0;
+        for (std::string line; std::getline(log, line);) {
+            found += line.find(start) != std::string::npos ? 1 : 0;
+        }
+        return found;
+    }
+
+    std::map<std::int32_t, std::int32_t> Tally() const {
+        KeyFrequencyTable frequencies;
+        EXPECT_TRUE(frequencies.Load(DataFile("keyfreq.bin")));
+        return {frequencies.Entries().begin(), frequencies.Entries().end()};
+    }
+
+    std::unique_ptr<ChildProcess> screenSaver_;
+};
+
+TEST_F(SessionLockTest, KeysTypedWhileLockedCountButStayOutOfTheTally) {
+    StartScreenSaver();
+    ASSERT_FALSE(StartCounter().empty()) << "no tray icon";
+    Type("ab");
+    ASSERT_TRUE(Lock(true));
+    Type("secret");
+    ASSERT_TRUE(Lock(false));
+    Type("cd");
+    ASSERT_TRUE(StopCounter());
+
+    const std::string status = Status();
+    EXPECT_EQ(StatusValue(status, "Unsent keys"), "10") << status;
+    using Tallied = std::map<std::int32_t, std::int32_t>;
+    EXPECT_EQ(Tally(), (Tallied{{'A', 1}, {'B', 1}, {'C', 1}, {'D', 1}}));
+    EXPECT_EQ(DebugLogLines("Session lock:"), 0);
+}
+
+TEST_F(SessionLockTest, WithoutAScreenSaverKeysAreTalliedAndOneLineSaysSo) {
+    ASSERT_FALSE(StartCounter().empty()) << "no tray icon";
+    ASSERT_TRUE(PollUntil([&] { return DebugLogLines("Session lock:") == 1; }, 10s))
+        << ReadFile(DataFile("Debug.log"));
+    Type("see");
+    ASSERT_TRUE(StopCounter());
+
+    using Tallied = std::map<std::int32_t, std::int32_t>;
+    EXPECT_EQ(Tally(), (Tallied{{'S', 1}, {'E', 2}}));
+    EXPECT_EQ(DebugLogLines("Session lock:"), 1);
 }
 
 }  // namespace

@@ -344,4 +344,17 @@ TEST_F(SkeldSchedulerTest, TheHotKeyAsksOnlyWhenSwitchedOn) {
     }
 }
 
+TEST_F(SkeldSchedulerTest, TheHotKeyDoesNothingWhileTheSessionIsLocked) {
+    auto p = Running();
+    p->record.Prefs.UseHotKey = 1;
+    SwitchedLock lock;
+    p->scheduler.WatchSessionLock(lock);
+    lock.Set(true);
+    p->scheduler.OnHotKey(SkeldScheduler::HotKeyId);
+    EXPECT_EQ(p->server.skelds, 0);
+    lock.Set(false);
+    p->scheduler.OnHotKey(SkeldScheduler::HotKeyId);
+    EXPECT_EQ(p->server.skelds, 1);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/KeyStatePort.h"
+#include "platform/SessionLockPort.h"
 #include "shell/EndSkeldPort.h"
 #include "shell/ServerActionsPort.h"
 #include "shell/SkeldRequestPort.h"
@@ -52,6 +53,17 @@ class HeldKeys final : public KeyStatePort {
 public:
     bool IsKeyDown(std::uint16_t virtualKey) override { return held.count(virtualKey) != 0; }
     std::set<std::uint16_t> held;
+};
+
+// A session lock the test locks and unlocks.
+class SwitchedLock final : public SessionLockPort {
+public:
+    bool IsLocked() const override { return locked; }
+    void Set(bool value) {
+        locked = value;
+        Notify(value);
+    }
+    bool locked = false;
 };
 
 // Counts the end-of-skeld steps and runs what the test wants done there.
