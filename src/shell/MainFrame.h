@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <utility>
@@ -52,6 +53,11 @@ public:
     void SetTrayReady();
     void RegisterHotKey();
     void StartMouseThread();
+    // Starts the template output timer unless it runs already (GenXML switched on).
+    void StartTemplateOutputTimer();
+
+    // Opens the credits when the About page's version is clicked.
+    std::function<void()> VersionClicked;
 
     // Counts the input events that have arrived but not been handled yet.
     void CountWaitingInput();
@@ -77,6 +83,8 @@ private:
     void ShowMenu();
     void LogOff();
     void ShowAccountDetails();
+    void ShowPreferences();
+    void StartTimer(const TimerPlan& plan);
     void ResetToken();
     void OpenWebPage(const char* path);
 
