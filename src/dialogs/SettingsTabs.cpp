@@ -188,7 +188,8 @@ QWidget* CSettingsTabs::ProgramPage2() {
     auto* versionLayout = new QVBoxLayout(version);
     auto* versionGroup = new QButtonGroup(page);
     versionGroup->setObjectName("CheckForUpdates");
-    const std::pair<int, const char*> drawn[] = {{1, "Every week"}, {0, "Every month"}, {2, "Never"}};
+    const std::pair<int, const char*> drawn[] = {
+        {1, "Every week"}, {0, "Every month"}, {2, "Never"}};
     for (const auto& [index, text] : drawn) {
         auto* radio = new QRadioButton(text, version);
         radio->setObjectName(QString("CheckForUpdates%1").arg(index));

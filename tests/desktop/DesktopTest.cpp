@@ -643,7 +643,7 @@ TEST_F(StatusNotifierTest, ThePanelShowsTheMenuAndALeftClickSkelds) {
     EXPECT_EQ(lines.front(), "Skeld Now!") << menu.Output;
     EXPECT_EQ(lines.back(), "Exit") << menu.Output;
     for (const char* expected : {"Account", "  Local Account Details", "    Reset Token",
-                                 "Preferences (disabled)", "  Kestrovin Data Folder"}) {
+                                 "Preferences", "  Kestrovin Data Folder"}) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end())
             << expected << " in\n"
             << menu.Output;
