@@ -12,7 +12,8 @@ public:
 
     virtual bool IsLocked() const = 0;
 
-    // `notice` is called with the new state each time it changes.
+    // `notice` is called with the coming state each time it changes, just before the change
+    // takes effect, so input that arrived before it can still be handled under the old one.
     void OnChange(std::function<void(bool locked)> notice) { notice_ = std::move(notice); }
 
 protected:

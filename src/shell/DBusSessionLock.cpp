@@ -55,8 +55,9 @@ void DBusSessionLock::WatchScreenSaver() {
         bus.connect(QString(), path, kScreenSaverInterface, QStringLiteral("ActiveChanged"), this,
                     SLOT(OnActiveChanged(bool)));
     }
-    const QDBusMessage call = QDBusMessage::createMethodCall(
-        kScreenSaverService, kScreenSaverPaths[0], kScreenSaverInterface, QStringLiteral("GetActive"));
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPaths[0],
+                                       kScreenSaverInterface, QStringLiteral("GetActive"));
     CallLater(this, bus, call, [this](QDBusPendingCallWatcher& finished) {
         const QDBusPendingReply<bool> reply = finished;
         if (reply.isValid()) {
@@ -116,30 +117,34 @@ void DBusSessionLock::OnSessionPropertiesChanged(const QString& interface,
 }
 
 void DBusSessionLock::SetScreenSaverActive(bool active) {
-    const bool wasLocked = IsLocked();
-    screenSaverActive_ = active;
-    Changed(wasLocked);
+    Change(screenSaverActive_, active);
 }
 
 void DBusSessionLock::SetLogindLocked(bool locked) {
-    const bool wasLocked = IsLocked();
-    logindLocked_ = locked;
-    Changed(wasLocked);
+    Change(logindLocked_, locked);
 }
 
-void DBusSessionLock::Changed(bool wasLocked) {
-    if (IsLocked() == wasLocked) {
+void DBusSessionLock::Change(bool& source, bool value) {
+    const bool wasLocked = IsLocked();
+    const bool before = std::exchange(source, value);
+    const bool nowLocked = IsLocked();
+    if (nowLocked == wasLocked) {
         return;
     }
-    log_(IsLocked() ? "Session locked: keys count, the key tally waits"
-                    : "Session unlocked: the key tally goes on");
-    Notify(IsLocked());
+    // Told while the old state still holds, so the input that came before the change is
+    // handled under it.
+    source = before;
+    Notify(nowLocked);
+    source = value;
+    log_(nowLocked ? "Session locked: keys count, the key tally waits"
+                   : "Session unlocked: the key tally goes on");
 }
 
 void DBusSessionLock::SourceSettled(bool available) {
     anySourceAvailable_ = anySourceAvailable_ || available;
     if (--sourcesUnsettled_ == 0 && !anySourceAvailable_) {
-        log_("Session lock: neither a screen saver nor logind answers on D-Bus, so keys typed "
-             "at a lock screen cannot be told apart and go into the key tally");
+        log_(
+            "Session lock: neither a screen saver nor logind answers on D-Bus, so keys typed "
+            "at a lock screen cannot be told apart and go into the key tally");
     }
 }

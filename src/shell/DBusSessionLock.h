@@ -35,7 +35,8 @@ private:
     void WatchLogindSession(const QString& path);
     void SetScreenSaverActive(bool active);
     void SetLogindLocked(bool locked);
-    void Changed(bool wasLocked);
+    // Sets one source's state; a change of the whole is told (Notify) and logged.
+    void Change(bool& source, bool value);
     // A source answered (or could not): logs once when neither can tell.
     void SourceSettled(bool available);
 

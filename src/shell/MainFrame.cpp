@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "dialogs/AccountInfo.h"
+#include "dialogs/EasterEgg.h"
+#include "dialogs/SettingsTabs.h"
 #include "dialogs/SplashWnd.h"
+#include "persistence/Autostart.h"
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
+#include "platform/linux/XdgAutostart.h"
 #include "server/ServerAddress.h"
 #include "shell/DBusSessionLock.h"
 #include "shell/SkeldApp.h"
@@ -35,7 +39,6 @@ RequestContext ContextFor(CSkeldApp& app, TrayIconPort& tray, EndSkeldPort& skel
 // Commands whose dialogs are not part of the program yet.
 bool IsAvailable(TrayCommand command) {
     switch (command) {
-        case TrayCommand::Preferences:
         case TrayCommand::GeekWindow:
         case TrayCommand::KeyFrequencies:
         case TrayCommand::SkeldLog:
@@ -44,6 +47,12 @@ bool IsAvailable(TrayCommand command) {
         default:
             return true;
     }
+}
+
+// The credits, from a click on the version in the preferences' About page.
+void ShowCredits() {
+    CEasterEgg credits;
+    credits.exec();
 }
 
 }  // namespace
@@ -67,6 +76,8 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
     sessionLock_ = std::make_unique<DBusSessionLock>([this](const std::string& line) {
         app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "%s", line.c_str());
     });
+    // Keys that arrived before the lock changed are counted under the state they were typed in.
+    sessionLock_->OnChange([this](bool /*locked*/) { CountWaitingInput(); });
     counter_.WatchSessionLock(*sessionLock_);
     scheduler_.WatchSessionLock(*sessionLock_);
     connect(&inputNotifier_, &QSocketNotifier::activated, this, &CMainFrame::OnInputReadable);
@@ -143,13 +154,24 @@ void CMainFrame::StartTimers() {
         if (plan.Id == MainTimer::TemplateOutput) {
             continue;  // the template output is not part of the program yet
         }
-        auto timer = std::make_unique<QTimer>();
-        timer->setInterval(plan.PeriodMs);
-        timer->setTimerType(Qt::CoarseTimer);
-        const MainTimer id = plan.Id;
-        connect(timer.get(), &QTimer::timeout, this, [this, id] { OnTimer(id); });
-        timer->start();
-        timers_[id] = std::move(timer);
+        StartTimer(plan);
+    }
+}
+
+void CMainFrame::StartTimer(const TimerPlan& plan) {
+    auto timer = std::make_unique<QTimer>();
+    timer->setInterval(plan.PeriodMs);
+    timer->setTimerType(Qt::CoarseTimer);
+    const MainTimer id = plan.Id;
+    connect(timer.get(), &QTimer::timeout, this, [this, id] { OnTimer(id); });
+    timer->start();
+    timers_[id] = std::move(timer);
+}
+
+void CMainFrame::StartTemplateOutputTimer() {
+    const auto running = timers_.find(TemplateOutputTimer.Id);
+    if (running == timers_.end() || !running->second->isActive()) {
+        StartTimer(TemplateOutputTimer);
     }
 }
 
@@ -237,6 +259,9 @@ void CMainFrame::OnCommand(TrayCommand command) {
         case TrayCommand::AccountDetails:
             ShowAccountDetails();
             break;
+        case TrayCommand::Preferences:
+            ShowPreferences();
+            break;
         case TrayCommand::SkeldNow:
             scheduler_.SkeldNow();
             break;
@@ -282,6 +307,37 @@ void CMainFrame::ShowAccountDetails() {
         app_.AccountDialogOpen, app_.Record.Account, app_.User(),
         serverActions_.Context().Server.WebPageUrl(""),
         [this](const std::string& newPassword) { serverActions_.ResetPassword(newPassword); });
+}
+
+void CMainFrame::ShowPreferences() {
+    Preferences& prefs = app_.Record.Prefs;
+    SettingsPages pages = SettingsPages::From(prefs);
+    if (!CSettingsTabs::RunOnce(app_.PreferencesOpen, pages, app_.User(), ShowCredits)) {
+        return;
+    }
+    SettingsEffects effects;
+    effects.SetAutostart = [this](std::int32_t on) {
+        XdgAutostart entry = XdgAutostart::FromEnvironment();
+        Autostart(entry, app_.User()).Set(on);
+    };
+    effects.SetHotKey = [this](bool on) {
+        if (on) {
+            RegisterHotKey();
+        } else {
+            input_->UnregisterHotKey();
+        }
+    };
+    effects.StartTemplateOutputTimer = [this] { StartTemplateOutputTimer(); };
+    effects.SaveAll = [this] { app_.SaveAll(); };
+    effects.ShowNormalTrayIcon = [this] { SetIcon(TrayIconId::Normal); };
+    effects.PortableMarker = app_.Folder().PortableMarkerPath();
+    const SettingsApply::Outcome outcome = SettingsApply::Apply(pages, prefs, effects);
+    if (outcome.SkipNextDueCheck) {
+        scheduler_.SkipNextDueCheck = true;
+    }
+    for (const std::string& message : outcome.Messages) {
+        app_.User().ShowMessage(message);
+    }
 }
 
 void CMainFrame::ResetToken() {

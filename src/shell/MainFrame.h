@@ -53,6 +53,8 @@ public:
     void SetTrayReady();
     void RegisterHotKey();
     void StartMouseThread();
+    // Starts the template output timer unless it runs already (GenXML switched on).
+    void StartTemplateOutputTimer();
 
     // Counts the input events that have arrived but not been handled yet.
     void CountWaitingInput();
@@ -78,6 +80,8 @@ private:
     void ShowMenu();
     void LogOff();
     void ShowAccountDetails();
+    void ShowPreferences();
+    void StartTimer(const TimerPlan& plan);
     void ResetToken();
     void OpenWebPage(const char* path);
 

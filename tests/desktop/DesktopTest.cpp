@@ -585,6 +585,59 @@ TEST_F(DesktopTest, EnterInTheAccountDetailsPressesOkAfterAnotherButton) {
     EXPECT_TRUE(StopCounter());
 }
 
+TEST_F(DesktopTest, PreferencesFromTheTrayMenuSaveWithEnterAndCorrectTheKeyLimit) {
+    SetPreference("SkeldEvery", 100);  // edited by hand below the limit
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    const pid_t pid = counters_[0]->Pid();
+    const auto windowsNamed = [&](const std::string& title) {
+        std::vector<std::string> named;
+        for (const std::string& window :
+             Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))) {
+            if (Xdotool({"getwindowname", window}) == title + "\n" && window != icon) {
+                named.push_back(window);
+            }
+        }
+        return named;
+    };
+    const auto waitFor = [&](const std::string& title) {
+        std::vector<std::string> found;
+        PollUntil([&] { return !(found = windowsNamed(title)).empty(); }, 10s);
+        return found.empty() ? std::string() : found.front();
+    };
+    WaitUntilSkeldAllowed();  // the menu's items are usable
+
+    const Geometry iconAt = GeometryOf(icon);
+    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
+             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))
+                       .size() == 2;
+        },
+        10s))
+        << "no menu";
+    // Skeld Now, Account, Preferences: separators are skipped.
+    Xdotool({"key", "--delay", "50", "Down", "Down", "Down", "Return"});
+    const std::string dialog = waitFor("Kestrovin Preferences");
+    ASSERT_FALSE(dialog.empty()) << "no preferences dialog";
+    Xdotool({"windowfocus", "--sync", dialog});
+    Xdotool({"key", "Return"});  // Save
+    ASSERT_TRUE(PollUntil([&] { return windowsNamed("Kestrovin Preferences").empty(); }, 10s));
+    // The keys limit message comes once the dialog has closed.
+    const std::string message = waitFor("Kestrovin");
+    ASSERT_FALSE(message.empty()) << "no limit message";
+    Xdotool({"windowfocus", "--sync", message});
+    Xdotool({"key", "Return"});
+    ASSERT_TRUE(PollUntil([&] { return windowsNamed("Kestrovin").empty(); }, 10s));
+
+    FileTypedStore store(folder_ / "config" / "Kestrovin" / "registry.conf");
+    std::int32_t keys = 0;
+    EXPECT_TRUE(store.ReadInt("Software\\Kestrovin\\Preferences", "SkeldEvery", keys));
+    EXPECT_EQ(keys, 250);
+    EXPECT_TRUE(StopCounter());
+}
+
 TEST_F(DesktopTest, TheIconTurnsBlueWhileCountsAreBeingSent) {
     SilentServer silent;
     ASSERT_FALSE(silent.Address().empty());
@@ -683,7 +736,7 @@ TEST_F(StatusNotifierTest, ThePanelShowsTheMenuAndALeftClickSkelds) {
     EXPECT_EQ(lines.front(), "Skeld Now!") << menu.Output;
     EXPECT_EQ(lines.back(), "Exit") << menu.Output;
     for (const char* expected : {"Account", "  Local Account Details", "    Reset Token",
-                                 "Preferences (disabled)", "  Kestrovin Data Folder"}) {
+                                 "Preferences", "  Kestrovin Data Folder"}) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end())
             << expected << " in\n"
             << menu.Output;

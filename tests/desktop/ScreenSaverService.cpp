@@ -45,8 +45,9 @@ int main(int argc, char** argv) {
     const QString path = QStringLiteral("/org/freedesktop/ScreenSaver");
     if (argc == 2 && std::strcmp(argv[1], "serve") == 0) {
         ScreenSaver screenSaver;
-        if (!bus.registerObject(path, &screenSaver, QDBusConnection::ExportAllSlots |
-                                                        QDBusConnection::ExportAllSignals) ||
+        if (!bus.registerObject(
+                path, &screenSaver,
+                QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) ||
             !bus.registerService(service)) {
             std::fprintf(stderr, "cannot own %s\n", qPrintable(service));
             return 1;

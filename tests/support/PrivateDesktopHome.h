@@ -36,8 +36,8 @@ inline std::vector<std::string> WithoutDesktop() {
         const std::string name = variable.substr(0, variable.find('='));
         if (name == "HOME" || name.starts_with("XDG_") || name == "DISPLAY" ||
             name == "WAYLAND_DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS" ||
-            name == "SESSION_MANAGER" || name.starts_with("QT_") || name == "KESTROVIN_SERVER" ||
-            name == "LSAN_OPTIONS") {
+            name == "DBUS_SYSTEM_BUS_ADDRESS" || name == "SESSION_MANAGER" ||
+            name.starts_with("QT_") || name == "KESTROVIN_SERVER" || name == "LSAN_OPTIONS") {
             continue;
         }
         result.push_back(variable);
@@ -61,6 +61,9 @@ inline std::vector<std::string> Environment(const std::filesystem::path& root,
     // bus of its own for the display (dbus-launch) that outlives the test.
     result.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" +
                      (root / "runtime" / "no-bus").string());
+    // Nor the machine's system bus: the lock state of the real login session is not the test's.
+    result.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=" +
+                     (root / "runtime" / "no-system-bus").string());
     result.push_back("QT_QPA_PLATFORM=xcb");
     if (!serverAddress.empty()) {
         result.push_back("KESTROVIN_SERVER=" + serverAddress);
