@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialogs/AccountInfo.h"
+#include "geek/GeekDlg.h"
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
@@ -34,7 +35,6 @@ RequestContext ContextFor(CSkeldApp& app, TrayIconPort& tray, EndSkeldPort& skel
 bool IsAvailable(TrayCommand command) {
     switch (command) {
         case TrayCommand::Preferences:
-        case TrayCommand::GeekWindow:
         case TrayCommand::KeyFrequencies:
         case TrayCommand::SkeldLog:
         case TrayCommand::DebugLog:
@@ -85,6 +85,7 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
 }
 
 CMainFrame::~CMainFrame() {
+    delete geekWindow_.data();  // it reads the scheduler, which goes with this object
     mouseThread_.reset();
     for (auto& [id, timer] : timers_) {
         timer->stop();
@@ -243,6 +244,9 @@ void CMainFrame::OnCommand(TrayCommand command) {
         case TrayCommand::ResetToken:
             ResetToken();
             break;
+        case TrayCommand::GeekWindow:
+            OpenGeekWindow();
+            break;
         case TrayCommand::DynamicImages:
             OpenWebPage("/dynimg/");
             break;
@@ -261,6 +265,11 @@ void CMainFrame::OnCommand(TrayCommand command) {
         default:
             break;  // the dialogs come later
     }
+}
+
+void CMainFrame::OpenGeekWindow() {
+    geekWindow_ = CGeekDlg::OpenOnce(app_.GeekWindowOpen, app_.Record,
+                                     [this] { return scheduler_.Timer().SecondsTilSkeld(); });
 }
 
 void CMainFrame::OpenWebPage(const char* path) {

@@ -48,6 +48,8 @@ public:
     int LoggedOff = 0;
     // Set while the account details dialog is open, so the tray opens only one.
     bool AccountDialogOpen = false;
+    // Set while the Geek Window is open, so the tray opens only one.
+    bool GeekWindowOpen = false;
 
     const AppPersistence& Persistence() const { return persistence_; }
     const Logs& Log() const { return logs_; }
