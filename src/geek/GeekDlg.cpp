@@ -162,7 +162,8 @@ void CGeekDlg::moveEvent(QMoveEvent* event) {
 void CGeekDlg::FitOuterSize() {
     const int frameWidth = frameGeometry().width() - width();
     const int frameHeight = frameGeometry().height() - height();
-    const QSize inner(std::max(outerWidth_ - frameWidth, 1), std::max(outerHeight_ - frameHeight, 1));
+    const QSize inner(std::max(outerWidth_ - frameWidth, 1),
+                      std::max(outerHeight_ - frameHeight, 1));
     if (inner != size()) {
         resize(inner);
     }

@@ -44,8 +44,7 @@ GeekPicture GeekPicture::Of(const AccountState& account, const Preferences& pref
     const double distance = DistanceInUnit(account.UnsentMetres, prefs.DistanceType, false);
     picture.Rows = {
         {"kc: ", FormatCount(account.GetUnsentKeys()), prefs.keycount_X, prefs.keycount_Y},
-        {"mc: ", FormatCount(account.GetUnsentClicks()), prefs.mousecount_X,
-         prefs.mousecount_Y},
+        {"mc: ", FormatCount(account.GetUnsentClicks()), prefs.mousecount_X, prefs.mousecount_Y},
         {"tkc: ", FormatCount(account.TotalKeys), prefs.totalkeys_X, prefs.totalkeys_Y},
         {"tmc: ", FormatCount(account.TotalClicks), prefs.totalmouse_X, prefs.totalmouse_Y},
         {"rank: ", GeekRankText(account.Rank), prefs.rank_X, prefs.rank_Y},

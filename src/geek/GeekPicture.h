@@ -45,8 +45,8 @@ struct GeekPicture {
     // The picture for the current counters and the live positions. `showNextSkeld` is the
     // flag the window copied when it opened; `secondsTilSkeld` is asked only when the line is
     // drawn.
-    static GeekPicture Of(const AccountState& account, const Preferences& prefs,
-                          bool showNextSkeld, const std::function<std::int32_t()>& secondsTilSkeld);
+    static GeekPicture Of(const AccountState& account, const Preferences& prefs, bool showNextSkeld,
+                          const std::function<std::int32_t()>& secondsTilSkeld);
 
     // Every text with its position: each value starts where its label ends, as `width`
     // measures the label in the window's font.

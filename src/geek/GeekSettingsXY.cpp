@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr const char* kLabels[] = {"Key Count:",       "Mouse Count:",      "Rank:",
-                                   "Meters Moved:",    "Total Key Count:",  "Total Mouse Count:",
+constexpr const char* kLabels[] = {"Key Count:",       "Mouse Count:",     "Rank:",
+                                   "Meters Moved:",    "Total Key Count:", "Total Mouse Count:",
                                    "Keys Last Skeld:", "Time Next Skeld:"};
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace GeekSkin {
 namespace {
 
 std::array<std::int32_t*, 11> ColoursAndSize(Preferences& p) {
-    return {&p.GeekBGr, &p.GeekBGg, &p.GeekBGb, &p.GeekFr,     &p.GeekFg,    &p.GeekFb,
+    return {&p.GeekBGr, &p.GeekBGg, &p.GeekBGb, &p.GeekFr,     &p.GeekFg,   &p.GeekFb,
             &p.GeekVr,  &p.GeekVg,  &p.GeekVb,  &p.GeekHeight, &p.GeekWidth};
 }
 
@@ -72,9 +72,8 @@ Transparency Transparency::From(std::int32_t geekTrans) {
 }
 
 Values Values::From(const Preferences& p) {
-    return {p.GeekBGr, p.GeekBGg, p.GeekBGb, p.GeekFr,     p.GeekFg,    p.GeekFb,
-            p.GeekVr,  p.GeekVg,  p.GeekVb,  p.GeekHeight, p.GeekWidth, p.GeekTrans,
-            p.GeekViewNP, p.SkinName};
+    return {p.GeekBGr, p.GeekBGg, p.GeekBGb,    p.GeekFr,    p.GeekFg,    p.GeekFb,     p.GeekVr,
+            p.GeekVg,  p.GeekVb,  p.GeekHeight, p.GeekWidth, p.GeekTrans, p.GeekViewNP, p.SkinName};
 }
 
 void Values::ApplyTo(Preferences& p) const {

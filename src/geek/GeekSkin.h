@@ -37,7 +37,7 @@ constexpr std::uint32_t ColourKey = 0xFEFEFE;
 // the slider's range: a value above 150 from an edited settings file would otherwise wrap the
 // alpha to nearly 0 and make the window invisible.
 struct Transparency {
-    bool Layered = false;     // translucent, with the colour key
+    bool Layered = false;      // translucent, with the colour key
     std::uint8_t Alpha = 255;  // 105 at 0 ... 254 at 149; 255 when not layered
 
     static Transparency From(std::int32_t geekTrans);

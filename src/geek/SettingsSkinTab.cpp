@@ -19,8 +19,7 @@
 namespace {
 
 std::array<std::int32_t*, 11> Numbers(GeekSkin::Values& v) {
-    return {&v.BGr, &v.BGg, &v.BGb, &v.Fr, &v.Fg, &v.Fb,
-            &v.Vr,  &v.Vg,  &v.Vb,  &v.Height, &v.Width};
+    return {&v.BGr, &v.BGg, &v.BGb, &v.Fr, &v.Fg, &v.Fb, &v.Vr, &v.Vg, &v.Vb, &v.Height, &v.Width};
 }
 
 }  // namespace

@@ -47,13 +47,20 @@ TEST_F(GeekPictureTest, DefaultSkinPlacesEveryValueWhereItsLabelEnds) {
     seconds = 7200;
 
     const std::vector<Placed> expected = {
-        {"kc: ", 2, 2, true},          {"1,234,567", 2 + 28, 2, false},
-        {"mc: ", 2, 15, true},         {"999", 2 + 28, 15, false},
-        {"tkc: ", 100, 2, true},       {"1,000", 100 + 35, 2, false},
-        {"tmc: ", 100, 15, true},      {"-1,234", 100 + 35, 15, false},
-        {"rank: ", 2, 28, true},       {"3rd", 2 + 42, 28, false},
-        {"klp: ", 100, 28, true},      {"250", 100 + 35, 28, false},
-        {"Miles moved: ", 2, 41, true}, {"2.50", 2 + 91, 41, false},
+        {"kc: ", 2, 2, true},
+        {"1,234,567", 2 + 28, 2, false},
+        {"mc: ", 2, 15, true},
+        {"999", 2 + 28, 15, false},
+        {"tkc: ", 100, 2, true},
+        {"1,000", 100 + 35, 2, false},
+        {"tmc: ", 100, 15, true},
+        {"-1,234", 100 + 35, 15, false},
+        {"rank: ", 2, 28, true},
+        {"3rd", 2 + 42, 28, false},
+        {"klp: ", 100, 28, true},
+        {"250", 100 + 35, 28, false},
+        {"Miles moved: ", 2, 41, true},
+        {"2.50", 2 + 91, 41, false},
         {"Next skeld in 2 hours.", 2, 54, false},
     };
     EXPECT_EQ(Picture().Place(SevenPerChar), expected);
@@ -65,8 +72,10 @@ TEST_F(GeekPictureTest, DistanceRowNamesTheUnitAndConverts) {
         std::int32_t Type;
         const char* Label;
         const char* Value;
-    } cases[] = {{1, "Kilometers moved: ", "1.23"}, {2, "Meters moved: ", "1234.50"},
-                 {0, "Miles moved: ", "0.77"},      {7, "Miles moved: ", "0.77"}};
+    } cases[] = {{1, "Kilometers moved: ", "1.23"},
+                 {2, "Meters moved: ", "1234.50"},
+                 {0, "Miles moved: ", "0.77"},
+                 {7, "Miles moved: ", "0.77"}};
     for (const auto& c : cases) {
         prefs.DistanceType = c.Type;
         const GeekPicture::Row row = Picture().Rows.at(6);
@@ -79,8 +88,8 @@ TEST(GeekRankText, ZeroIsNotApplicableAndOthersAreOrdinals) {
     const struct {
         std::int32_t Rank;
         const char* Text;
-    } cases[] = {{0, "n/a"},    {1, "1st"},     {2, "2nd"},     {3, "3rd"},     {4, "4th"},
-                 {11, "11th"},  {12, "12th"},   {13, "13th"},   {21, "21st"},   {22, "22nd"},
+    } cases[] = {{0, "n/a"},     {1, "1st"},     {2, "2nd"},     {3, "3rd"},      {4, "4th"},
+                 {11, "11th"},   {12, "12th"},   {13, "13th"},   {21, "21st"},    {22, "22nd"},
                  {101, "101st"}, {111, "111th"}, {112, "112th"}, {1013, "1013th"}};
     for (const auto& c : cases) {
         EXPECT_EQ(GeekRankText(c.Rank), c.Text) << c.Rank;

@@ -38,14 +38,14 @@ TEST(GeekSkin, RestoreDefaultSetsPositionsColoursAndSizeOnly) {
 TEST(GeekSkin, BlankSkinCheckRestoresOnlyWhenAWholeGroupIsZero) {
     Preferences allPositionsZero = DefaultSkin();
     allPositionsZero.GeekBGr = 9;
-    for (int* p : {&allPositionsZero.keycount_X, &allPositionsZero.keycount_Y,
-                   &allPositionsZero.mousecount_X, &allPositionsZero.mousecount_Y,
-                   &allPositionsZero.rank_X, &allPositionsZero.rank_Y, &allPositionsZero.meters_X,
-                   &allPositionsZero.meters_Y, &allPositionsZero.totalkeys_X,
-                   &allPositionsZero.totalkeys_Y, &allPositionsZero.totalmouse_X,
-                   &allPositionsZero.totalmouse_Y, &allPositionsZero.lastkeys_X,
-                   &allPositionsZero.lastkeys_Y, &allPositionsZero.timenextskeld_X,
-                   &allPositionsZero.timenextskeld_Y}) {
+    for (int* p :
+         {&allPositionsZero.keycount_X, &allPositionsZero.keycount_Y,
+          &allPositionsZero.mousecount_X, &allPositionsZero.mousecount_Y, &allPositionsZero.rank_X,
+          &allPositionsZero.rank_Y, &allPositionsZero.meters_X, &allPositionsZero.meters_Y,
+          &allPositionsZero.totalkeys_X, &allPositionsZero.totalkeys_Y,
+          &allPositionsZero.totalmouse_X, &allPositionsZero.totalmouse_Y,
+          &allPositionsZero.lastkeys_X, &allPositionsZero.lastkeys_Y,
+          &allPositionsZero.timenextskeld_X, &allPositionsZero.timenextskeld_Y}) {
         *p = 0;
     }
     EXPECT_TRUE(GeekSkin::RestoreDefaultIfBlank(allPositionsZero));
@@ -79,7 +79,7 @@ TEST(GeekSkin, TransparencyKeepsToTheSliderRange) {
         std::int32_t Stored;
         bool Layered;
         int Alpha;
-    } cases[] = {{150, false, 255}, {0, true, 105},   {149, true, 254}, {75, true, 180},
+    } cases[] = {{150, false, 255}, {0, true, 105},    {149, true, 254}, {75, true, 180},
                  {151, false, 255}, {400, false, 255}, {-20, true, 105}};
     for (const auto& c : cases) {
         const auto t = GeekSkin::Transparency::From(c.Stored);
