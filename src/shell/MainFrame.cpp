@@ -12,6 +12,7 @@
 #include "dialogs/SettingsTabs.h"
 #include "dialogs/SplashWnd.h"
 #include "persistence/Autostart.h"
+#include "geek/GeekDlg.h"
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
@@ -39,7 +40,6 @@ RequestContext ContextFor(CSkeldApp& app, TrayIconPort& tray, EndSkeldPort& skel
 // Commands whose dialogs are not part of the program yet.
 bool IsAvailable(TrayCommand command) {
     switch (command) {
-        case TrayCommand::GeekWindow:
         case TrayCommand::KeyFrequencies:
         case TrayCommand::SkeldLog:
         case TrayCommand::DebugLog:
@@ -106,6 +106,7 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
 }
 
 CMainFrame::~CMainFrame() {
+    delete geekWindow_.data();  // it reads the scheduler, which goes with this object
     mouseThread_.reset();
     for (auto& [id, timer] : timers_) {
         timer->stop();
@@ -278,6 +279,9 @@ void CMainFrame::OnCommand(TrayCommand command) {
         case TrayCommand::ResetToken:
             ResetToken();
             break;
+        case TrayCommand::GeekWindow:
+            OpenGeekWindow();
+            break;
         case TrayCommand::DynamicImages:
             OpenWebPage("/dynimg/");
             break;
@@ -296,6 +300,11 @@ void CMainFrame::OnCommand(TrayCommand command) {
         default:
             break;  // the dialogs come later
     }
+}
+
+void CMainFrame::OpenGeekWindow() {
+    geekWindow_ = CGeekDlg::OpenOnce(app_.GeekWindowOpen, app_.Record,
+                                     [this] { return scheduler_.Timer().SecondsTilSkeld(); });
 }
 
 void CMainFrame::OpenWebPage(const char* path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <map>
@@ -20,6 +21,7 @@
 #include "shell/TrayIconPort.h"
 #include "shell/TrayMenu.h"
 
+class CGeekDlg;
 class CSkeldApp;
 class CSystemTray;
 class DBusSessionLock;
@@ -61,6 +63,8 @@ public:
 
     // Carries out a tray menu command.
     void OnCommand(TrayCommand command);
+    // Opens the Geek Window unless it is open already.
+    void OpenGeekWindow();
     // Exit: stop the timers, save unless logged off, and quit.
     void Exit();
 
@@ -103,4 +107,5 @@ private:
     QAction* defaultItem_ = nullptr;
     std::vector<std::pair<QAction*, TrayCommand>> commandItems_;
     std::unique_ptr<MouseThread> mouseThread_;
+    QPointer<CGeekDlg> geekWindow_;
 };

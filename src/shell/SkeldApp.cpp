@@ -78,6 +78,9 @@ bool CSkeldApp::InitInstance() {
     mainFrame_->SetIcon(TrayIconId::Normal);
     mainFrame_->StartTimers();
     mainFrame_->SetTrayReady();
+    if (Record.Prefs.GeekStart != 0) {
+        mainFrame_->OpenGeekWindow();
+    }
     if (Record.Prefs.UseHotKey != 0) {
         mainFrame_->RegisterHotKey();
     }

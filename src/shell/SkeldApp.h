@@ -49,6 +49,8 @@ public:
     // Set while the account details dialog is open, so the tray opens only one.
     bool AccountDialogOpen = false;
     bool PreferencesOpen = false;
+    // Set while the Geek Window is open, so the tray opens only one.
+    bool GeekWindowOpen = false;
 
     const AppPersistence& Persistence() const { return persistence_; }
     const Logs& Log() const { return logs_; }
