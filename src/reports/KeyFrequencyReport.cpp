@@ -27,12 +27,14 @@ std::vector<KeyFrequencyReport::Row> KeyFrequencyReport::Rows(const KeyFrequency
     std::stable_sort(keys.begin(), keys.end(), [](const CountedKey& a, const CountedKey& b) {
         const auto ua = static_cast<std::uint32_t>(a.Count);
         const auto ub = static_cast<std::uint32_t>(b.Count);
-        if (ua != ub) return ua > ub;
+        if (ua != ub)
+            return ua > ub;
         return a.Key < b.Key;
     });
     std::vector<Row> rows;
     rows.reserve(keys.size());
-    for (auto& key : keys) rows.push_back({FormatCount(key.Count), std::move(key.Key)});
+    for (auto& key : keys)
+        rows.push_back({FormatCount(key.Count), std::move(key.Key)});
     return rows;
 }
 
@@ -69,7 +71,8 @@ std::string KeyFrequencyReport::ElementName(const std::string& displayName) {
         {"Keypad: .", "KeypadDecimal"},
     };
     for (const auto& [display, element] : kNames) {
-        if (displayName == display) return element;
+        if (displayName == display)
+            return element;
     }
     if (displayName.size() == 9 && displayName.starts_with("Keypad: ") && displayName[8] >= '0' &&
         displayName[8] <= '9') {
@@ -82,10 +85,12 @@ std::string KeyFrequencyReport::ElementName(const std::string& displayName) {
 }
 
 std::string KeyFrequencyReport::Xml(const KeyFrequencyTable& table, std::size_t rowCount) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<KeyFrequencies>\n\t<Letters>\n";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<KeyFrequencies>\n\t<Letters>\n";
     std::size_t taken = 0;
     for (const auto& [code, count] : table.Entries()) {
-        if (taken++ == rowCount) break;
+        if (taken++ == rowCount)
+            break;
         const std::string element = ElementName(table.KeyName(code));
         xml += "\t\t<" + element + ">" + std::to_string(count) + "</" + element + ">\n";
     }
@@ -96,14 +101,17 @@ std::string KeyFrequencyReport::Xml(const KeyFrequencyTable& table, std::size_t 
 std::string KeyFrequencyReport::LocalTime(std::int64_t seconds) {
     const auto time = static_cast<std::time_t>(seconds);
     std::tm local{};
-    if (localtime_r(&time, &local) == nullptr) return "Unknown";
+    if (localtime_r(&time, &local) == nullptr)
+        return "Unknown";
     char text[256];
-    if (std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local) == 0) return "Unknown";
+    if (std::strftime(text, sizeof text, "%Y/%m/%d %H:%M:%S", &local) == 0)
+        return "Unknown";
     return text;
 }
 
 std::string KeyFrequencyReport::ResetDate(std::int64_t seconds) {
-    if (seconds <= 10) return "Unknown";
+    if (seconds <= 10)
+        return "Unknown";
     return LocalTime(seconds);
 }
 
@@ -127,18 +135,19 @@ std::string KeyFrequencyReport::Html(const Figures& f, const std::vector<Row>& r
     html +=
         "<table bgcolor=\"#ffffff\" cellpadding=\"5\" cellspacing=\"0\" border=\"0\">\n<tr>\n<td "
         "width=\"530\">\n<p>\n</p>\n<p>\n<table align=\"center\" width=\"70%\">\n<tr>\n";
-    html += "<td>AccountName:</td> <td>" + f.AccountName + "</td>\n</tr>\n<tr>\n<td>Current keys:</td> <td>" +
-            FormatCount(f.CurrentKeys) + "</td>\n</tr>\n<tr>\n<td>Current clicks:</td> <td>" +
-            FormatCount(f.CurrentClicks) + "</td>\n</tr>\n<tr>\n<td>Total keycount:</td> <td>" +
-            FormatCount(f.TotalKeys) + "</td>\n";
+    html += "<td>AccountName:</td> <td>" + f.AccountName +
+            "</td>\n</tr>\n<tr>\n<td>Current keys:</td> <td>" + FormatCount(f.CurrentKeys) +
+            "</td>\n</tr>\n<tr>\n<td>Current clicks:</td> <td>" + FormatCount(f.CurrentClicks) +
+            "</td>\n</tr>\n<tr>\n<td>Total keycount:</td> <td>" + FormatCount(f.TotalKeys) +
+            "</td>\n";
     html += "</tr>\n<tr>\n<td>Total clicks:</td> <td>" + FormatCount(f.TotalClicks) +
             "</td>\n</tr>\n<tr><td colspan=2>&nbsp;</td></tr>\n<tr>\n<td>Keystrokes since last "
             "reset:</td> <td>" +
             FormatCount(f.KeysSinceLastReset) +
             "</td>\n</tr>\n<tr>\n<td>Last reset date:</td> <td>" + LocalTime(f.LastReset) +
             "</td>\n</tr>\n</table>\n<br><br>\n\n";
-    html += std::string("Keystroke frequency tracking is <b>") + (f.KeepRecord ? "enabled" : "disabled") +
-            "</b>\n\n";
+    html += std::string("Keystroke frequency tracking is <b>") +
+            (f.KeepRecord ? "enabled" : "disabled") + "</b>\n\n";
     html += "</tr>\n</table>\n</td>\n</tr>\n</table>\n<br><br><br>\n\n";
     html +=
         "<table border=1 bgcolor=\"#497290\" bordercolor=\"#000000\" cellspacing=0 cellpadding=3 "
@@ -165,7 +174,8 @@ std::string KeyFrequencyReport::WithCrLf(const std::string& text) {
     std::string out;
     out.reserve(text.size() + text.size() / 16);
     for (char c : text) {
-        if (c == '\n') out += '\r';
+        if (c == '\n')
+            out += '\r';
         out += c;
     }
     return out;

@@ -12,7 +12,8 @@ KeyFrequencyTable TableOf(std::initializer_list<std::pair<std::int32_t, std::int
     KeyFrequencyTable table;
     table.FillKeyNames();
     for (const auto& [code, count] : counts) {
-        for (std::int32_t i = 0; i < count; ++i) table.Increment(code);
+        for (std::int32_t i = 0; i < count; ++i)
+            table.Increment(code);
     }
     return table;
 }
@@ -32,13 +33,20 @@ TEST(KeyFrequencyReport, RowsAreSortedByCountAndGrouped) {
 
 TEST(KeyFrequencyReport, ElementNames) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Left ctrl", "LeftCtrl"},         {"Right Winkey", "RightWindowsKey"},
-        {"Esc", "Escape"},                 {"\\", "Backslash"},
-        {"`", "Tilde"},                    {"Keypad: .", "KeypadDecimal"},
-        {"Keypad: 7", "Keypad7"},          {"0", "Num0"},
-        {"9", "Num9"},                     {"A", "A"},
-        {"Enter", "Enter"},                {"Unknown", "Unknown"},
-        {"Keypad Enter", "KeypadEnter"},   {"Caps Lock", "CapsLock"},
+        {"Left ctrl", "LeftCtrl"},
+        {"Right Winkey", "RightWindowsKey"},
+        {"Esc", "Escape"},
+        {"\\", "Backslash"},
+        {"`", "Tilde"},
+        {"Keypad: .", "KeypadDecimal"},
+        {"Keypad: 7", "Keypad7"},
+        {"0", "Num0"},
+        {"9", "Num9"},
+        {"A", "A"},
+        {"Enter", "Enter"},
+        {"Unknown", "Unknown"},
+        {"Keypad Enter", "KeypadEnter"},
+        {"Caps Lock", "CapsLock"},
     };
     for (const auto& [display, element] : cases) {
         EXPECT_EQ(KeyFrequencyReport::ElementName(display), element) << display;
@@ -66,18 +74,23 @@ TEST(KeyFrequencyReport, HtmlRowsAlternateAndEndWithoutLineFeed) {
     figures.AccountName = "alice";
     figures.TotalKeys = 1234567;
     figures.KeepRecord = true;
-    const std::string html = KeyFrequencyReport::Html(
-        figures, {{"1,234", "A"}, {"5", "B"}, {"1", "C"}});
-    EXPECT_TRUE(html.starts_with("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n"));
+    const std::string html =
+        KeyFrequencyReport::Html(figures, {{"1,234", "A"}, {"5", "B"}, {"1", "C"}});
+    EXPECT_TRUE(
+        html.starts_with("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\n"));
     EXPECT_TRUE(html.ends_with("&copy; Kestrovin</a></td>\n</tr>\n</table>\n</body>\n</html>"));
     EXPECT_NE(html.find("<td>Total keycount:</td> <td>1,234,567</td>\n"), std::string::npos);
-    EXPECT_NE(html.find("<td>Last reset date:</td> <td>1970/01/01 00:00:00</td>"), std::string::npos);
+    EXPECT_NE(html.find("<td>Last reset date:</td> <td>1970/01/01 00:00:00</td>"),
+              std::string::npos);
     EXPECT_NE(html.find("tracking is <b>enabled</b>\n\n"), std::string::npos);
     EXPECT_NE(html.find("width=\"70%\""), std::string::npos);
     EXPECT_EQ(html.find("%%"), std::string::npos);
-    const auto first = html.find("<tr bgcolor=\"#ffffff\">\n<td align=\"center\" width=\"50%\">1,234</td>");
-    const auto second = html.find("<tr bgcolor=\"#f0f0f0\">\n<td align=\"center\" width=\"50%\">5</td>");
-    const auto third = html.find("<tr bgcolor=\"#ffffff\">\n<td align=\"center\" width=\"50%\">1</td>");
+    const auto first =
+        html.find("<tr bgcolor=\"#ffffff\">\n<td align=\"center\" width=\"50%\">1,234</td>");
+    const auto second =
+        html.find("<tr bgcolor=\"#f0f0f0\">\n<td align=\"center\" width=\"50%\">5</td>");
+    const auto third =
+        html.find("<tr bgcolor=\"#ffffff\">\n<td align=\"center\" width=\"50%\">1</td>");
     EXPECT_NE(first, std::string::npos);
     EXPECT_LT(first, second);
     EXPECT_LT(second, third);
@@ -89,7 +102,8 @@ TEST(KeyFrequencyReport, HtmlRowsAlternateAndEndWithoutLineFeed) {
 TEST(KeyFrequencyReport, ResetDateIsUnknownForSmallOrNegativeTimes) {
     setenv("TZ", "UTC", 1);
     tzset();
-    for (std::int64_t t : {-5, 0, 10}) EXPECT_EQ(KeyFrequencyReport::ResetDate(t), "Unknown") << t;
+    for (std::int64_t t : {-5, 0, 10})
+        EXPECT_EQ(KeyFrequencyReport::ResetDate(t), "Unknown") << t;
     EXPECT_EQ(KeyFrequencyReport::ResetDate(86400), "1970/01/02 00:00:00");
 }
 
