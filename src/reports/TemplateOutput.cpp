@@ -17,7 +17,9 @@ void ReplaceAll(std::string& line, std::string_view placeholder, const std::stri
     }
 }
 
-std::string Decimal(std::int64_t value) { return std::to_string(value); }
+std::string Decimal(std::int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace
 
@@ -25,7 +27,9 @@ std::string TemplateOutput::FillLine(std::string line, const AccountState& a, co
     char metres[64];
     std::snprintf(metres, sizeof metres, "%.2f",
                   DistanceInUnit(a.UnsentMetres, s.DistanceType, false));
-    const char* updates = s.CheckForUpdates == 1 ? "week" : s.CheckForUpdates == 0 ? "month" : "never";
+    const char* updates = s.CheckForUpdates == 1   ? "week"
+                          : s.CheckForUpdates == 0 ? "month"
+                                                   : "never";
     // Each value is taken when its placeholder's turn comes, on the result of the previous one.
     const std::pair<std::string_view, std::string> values[] = {
         {"[KV_USERNAME]", a.UserName},
@@ -49,9 +53,10 @@ std::string TemplateOutput::FillLine(std::string line, const AccountState& a, co
         {"[KV_COUNTING_KEYS]", Decimal(s.CountKeys)},
         {"[KV_CHECK_UPDATES]", updates},
         {"[KV_SECONDSTILLNEXTSKELD]", Decimal(a.SecondsTilSkeld)},
-        {"[KV_LASTSKELD_TIMESTAMP]", Decimal(s.LastSkeld)},
+        {"[KV_LASTSKELD_TIMESTAMP]", Decimal(a.tLastSkeld)},
     };
-    for (const auto& [placeholder, value] : values) ReplaceAll(line, placeholder, value);
+    for (const auto& [placeholder, value] : values)
+        ReplaceAll(line, placeholder, value);
     return line;
 }
 
@@ -62,7 +67,8 @@ std::string TemplateOutput::Fill(std::string_view text, const AccountState& acco
     while (!text.empty()) {
         std::size_t length = std::min(text.size(), kPiece);
         const std::size_t lineEnd = text.substr(0, length).find('\n');
-        if (lineEnd != std::string_view::npos) length = lineEnd + 1;
+        if (lineEnd != std::string_view::npos)
+            length = lineEnd + 1;
         out += FillLine(std::string(text.substr(0, length)), account, settings);
         text.remove_prefix(length);
     }
@@ -74,9 +80,30 @@ TemplateOutput::Result TemplateOutput::Generate(const std::filesystem::path& tem
                                                 const AccountState& account,
                                                 const Settings& settings, std::string* error) {
     const auto text = ReadWholeFile(templateFile);
-    if (!text) return Result::NoTemplate;
+    if (!text)
+        return Result::NoTemplate;
     if (!WriteFileAtomically(outputFile, Fill(*text, account, settings), 0644, error)) {
         return Result::CannotWrite;
     }
     return Result::Written;
+}
+
+TemplateOutput::Settings TemplateOutput::Settings::From(const Preferences& prefs) {
+    Settings s;
+    s.DistanceType = prefs.DistanceType;
+    s.SkeldEvery = prefs.SkeldEvery;
+    s.SkeldEveryClicks = prefs.SkeldEveryClicks;
+    s.SkeldEveryHours = prefs.SkeldEveryHours;
+    s.CountClicks = prefs.CountClicks;
+    s.Distance = prefs.Distance;
+    s.CountKeys = prefs.CountKeys;
+    s.CheckForUpdates = prefs.CheckForUpdates;
+    return s;
+}
+
+TemplateOutput::Result TemplateOutput::GenerateNow(const AppRecord& record,
+                                                   const DataFolder& folder, std::string* error) {
+    return Generate(std::filesystem::path(TemplateName),
+                    folder.GetDataFilePath(OutputName, record.Prefs.PortableMode), record.Account,
+                    Settings::From(record.Prefs), error);
 }

@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
+#include "reports/TemplateOutput.h"
 #include "server/ServerAddress.h"
 #include "shell/SkeldApp.h"
 #include "shell/SystemTray.h"
@@ -129,10 +130,14 @@ RequestContext CMainFrame::NewRequestContext() {
 }
 
 void CMainFrame::StartTimers() {
-    for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
-        if (plan.Id == MainTimer::TemplateOutput) {
-            continue;  // the template output is not part of the program yet
+    scheduler_.GenerateTemplateOutput = [this] {
+        std::string error;
+        if (TemplateOutput::GenerateNow(app_.Record, app_.Folder(), &error) ==
+            TemplateOutput::Result::CannotWrite) {
+            app_.User().ShowMessage(std::string(TemplateOutput::InUseMessage));
         }
+    };
+    for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
         auto timer = std::make_unique<QTimer>();
         timer->setInterval(plan.PeriodMs);
         timer->setTimerType(Qt::CoarseTimer);

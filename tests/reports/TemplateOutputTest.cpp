@@ -18,7 +18,9 @@ struct TemplateOutputTest : ::testing::Test {
         account.Rank = 7;
         account.AddUnsentKeys(42);
     }
-    std::string Fill(std::string_view text) { return TemplateOutput::Fill(text, account, settings); }
+    std::string Fill(std::string_view text) {
+        return TemplateOutput::Fill(text, account, settings);
+    }
 };
 
 TEST_F(TemplateOutputTest, PlaceholdersAndLines) {
@@ -34,7 +36,8 @@ TEST_F(TemplateOutputTest, PlaceholdersAndLines) {
         {"[KV_CLIENTKEYS] [kv_rank] [KV_NOPE]", "42 [kv_rank] [KV_NOPE]"},
         {longLine, std::string(1018, 'x') + "[KV_RANK]\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Fill(c.Template), c.Output) << c.Template;
+    for (const auto& c : cases)
+        EXPECT_EQ(Fill(c.Template), c.Output) << c.Template;
 }
 
 TEST_F(TemplateOutputTest, LaterPlaceholdersApplyToEarlierValues) {
@@ -43,7 +46,8 @@ TEST_F(TemplateOutputTest, LaterPlaceholdersApplyToEarlierValues) {
 }
 
 TEST_F(TemplateOutputTest, CheckUpdatesWordingAndDistance) {
-    const std::pair<int, const char*> cases[] = {{1, "week"}, {0, "month"}, {2, "never"}, {-1, "never"}};
+    const std::pair<int, const char*> cases[] = {
+        {1, "week"}, {0, "month"}, {2, "never"}, {-1, "never"}};
     for (const auto& [value, word] : cases) {
         settings.CheckForUpdates = value;
         EXPECT_EQ(Fill("[KV_CHECK_UPDATES]"), word) << value;
@@ -57,10 +61,12 @@ TEST_F(TemplateOutputTest, GenerateWritesOrReportsWhy) {
     TempFolder folder;
     const auto tpl = folder / "Kestrovin.tpl";
     const auto out = folder / "Kestrovin.xml";
-    EXPECT_EQ(TemplateOutput::Generate(tpl, out, account, settings), TemplateOutput::Result::NoTemplate);
+    EXPECT_EQ(TemplateOutput::Generate(tpl, out, account, settings),
+              TemplateOutput::Result::NoTemplate);
     EXPECT_FALSE(std::filesystem::exists(out));
     std::ofstream(tpl) << "<u>[KV_USERNAME]</u>\n";
-    EXPECT_EQ(TemplateOutput::Generate(tpl, out, account, settings), TemplateOutput::Result::Written);
+    EXPECT_EQ(TemplateOutput::Generate(tpl, out, account, settings),
+              TemplateOutput::Result::Written);
     EXPECT_EQ(ReadWholeFile(out), "<u>alice</u>\n");
     std::string error;
     EXPECT_EQ(TemplateOutput::Generate(tpl, folder / "missing" / "Kestrovin.xml", account, settings,
