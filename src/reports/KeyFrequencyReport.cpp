@@ -1,8 +1,11 @@
 #include "reports/KeyFrequencyReport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <fstream>
 #include <utility>
 
 #include "shell/FormatCount.h"
@@ -179,4 +182,36 @@ std::string KeyFrequencyReport::WithCrLf(const std::string& text) {
         out += c;
     }
     return out;
+}
+
+KeyFrequencyReport::Figures KeyFrequencyReport::Figures::From(const AppRecord& record) {
+    const AccountState& account = record.Account;
+    Figures f;
+    f.AccountName = account.UserName;
+    f.CurrentKeys = account.GetUnsentKeys();
+    f.CurrentClicks = account.GetUnsentClicks();
+    f.TotalKeys = account.TotalKeys;
+    f.TotalClicks = account.TotalClicks;
+    f.KeysSinceLastReset = account.KeysSinceLastReset;
+    f.LastReset = account.LastReset;  // widened with its sign
+    f.KeepRecord = record.Prefs.KeepFreq != 0;
+    return f;
+}
+
+bool KeyFrequencyReport::WriteExport(const std::string& file, const std::string& text,
+                                     std::string* error) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        if (error)
+            *error = std::strerror(errno);
+        return false;
+    }
+    out << WithCrLf(text);
+    out.close();
+    if (!out) {
+        if (error)
+            *error = std::strerror(errno);
+        return false;
+    }
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "counting/KeyFrequencyTable.h"
+#include "persistence/AppRecord.h"
 
 // The key-frequency dialog's rows and its two exports, shared by the dialog and the
 // command-line tool so both produce the same bytes.
@@ -25,6 +26,9 @@ public:
         std::int32_t KeysSinceLastReset = 0;
         std::int64_t LastReset = 0;  // seconds since 1970
         bool KeepRecord = false;
+
+        // The figures the dialog is opened with.
+        static Figures From(const AppRecord& record);
     };
 
     // The table's entries, larger counts first (compared unsigned), counts grouped.
@@ -41,6 +45,10 @@ public:
 
     // Every line feed as carriage return plus line feed, as the exports are written.
     static std::string WithCrLf(const std::string& text);
+
+    // Writes an export with carriage return plus line feed line ends; false with the system's
+    // reason in `error` when the file cannot be opened or written.
+    static bool WriteExport(const std::string& file, const std::string& text, std::string* error);
 
     // "%Y/%m/%d %H:%M:%S" in local time; "Unknown" when the time cannot be converted.
     static std::string LocalTime(std::int64_t seconds);
