@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/ReportCommands.h"
 #include "cli/ServerCommands.h"
 #include "cli/StatusCommand.h"
 #include "persistence/DataFolder.h"
@@ -32,6 +33,11 @@ constexpr std::string_view kUsage =
     "              the counts that were waiting are dropped with the old one\n"
     "  check-version\n"
     "              ask the server whether a newer Kestrovin is available\n"
+    "  keys        list the key tally, most frequent first (count, tab, key name)\n"
+    "  keys --xml FILE | --html FILE\n"
+    "              write the tally as the key-frequency dialog exports it\n"
+    "  template    write Kestrovin.xml in the data folder from Kestrovin.tpl in the current\n"
+    "              folder once, as the tray program does every five minutes\n"
     "  help        show this text (also --help, -h)\n"
     "\n"
     "register, login, skeld and check-version refuse to run while the tray program runs.\n"
@@ -93,6 +99,18 @@ int main(int argc, char** argv) {
     std::string problem;
     if (command == "status" && argc == 2) {
         return RunStatusCommand(folder, std::cout, std::cerr);
+    }
+    if (command == "keys" && argc == 2) {
+        return RunKeysCommand(folder, KeysOutput::List, "", std::cout, std::cerr);
+    }
+    if (command == "keys" && argc == 4 &&
+        (argv[2] == std::string_view("--xml") || argv[2] == std::string_view("--html"))) {
+        const auto output =
+            argv[2] == std::string_view("--xml") ? KeysOutput::Xml : KeysOutput::Html;
+        return RunKeysCommand(folder, output, argv[3], std::cout, std::cerr);
+    }
+    if (command == "template" && argc == 2) {
+        return RunTemplateCommand(folder, std::cout, std::cerr);
     }
     if (command == "check-version" && argc == 2) {
         return RunCheckVersionCommand(folder, std::cout, std::cerr);

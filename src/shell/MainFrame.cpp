@@ -17,6 +17,7 @@
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
 #include "platform/linux/XdgAutostart.h"
+#include "reports/TemplateOutput.h"
 #include "server/ServerAddress.h"
 #include "shell/DBusSessionLock.h"
 #include "shell/SkeldApp.h"
@@ -151,10 +152,14 @@ RequestContext CMainFrame::NewRequestContext() {
 }
 
 void CMainFrame::StartTimers() {
-    for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
-        if (plan.Id == MainTimer::TemplateOutput) {
-            continue;  // the template output is not part of the program yet
+    scheduler_.GenerateTemplateOutput = [this] {
+        std::string error;
+        if (TemplateOutput::GenerateNow(app_.Record, app_.Folder(), &error) ==
+            TemplateOutput::Result::CannotWrite) {
+            app_.User().ShowMessage(std::string(TemplateOutput::InUseMessage));
         }
+    };
+    for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {
         StartTimer(plan);
     }
 }

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "counting/KeyFrequencyTable.h"
+#include "persistence/AppRecord.h"
+
+// The key-frequency dialog's rows and its two exports, shared by the dialog and the
+// command-line tool so both produce the same bytes.
+class KeyFrequencyReport {
+public:
+    struct Row {
+        std::string Count;  // grouped ("1,234")
+        std::string Key;    // display name
+    };
+
+    // The figures the HTML page shows besides the rows.
+    struct Figures {
+        std::string AccountName;
+        std::int32_t CurrentKeys = 0;
+        std::int32_t CurrentClicks = 0;
+        std::int32_t TotalKeys = 0;
+        std::int32_t TotalClicks = 0;
+        std::int32_t KeysSinceLastReset = 0;
+        std::int64_t LastReset = 0;  // seconds since 1970
+        bool KeepRecord = false;
+
+        // The figures the dialog is opened with.
+        static Figures From(const AppRecord& record);
+    };
+
+    // The table's entries, larger counts first (compared unsigned), counts grouped.
+    static std::vector<Row> Rows(const KeyFrequencyTable& table);
+
+    // The element name an XML export uses for a display name.
+    static std::string ElementName(const std::string& displayName);
+
+    // The XML text with line feeds: `rowCount` entries in the table's own order.
+    static std::string Xml(const KeyFrequencyTable& table, std::size_t rowCount);
+
+    // The HTML page with line feeds, the rows as the list shows them.
+    static std::string Html(const Figures& figures, const std::vector<Row>& rows);
+
+    // Every line feed as carriage return plus line feed, as the exports are written.
+    static std::string WithCrLf(const std::string& text);
+
+    // Writes an export with carriage return plus line feed line ends; false with the system's
+    // reason in `error` when the file cannot be opened or written.
+    static bool WriteExport(const std::string& file, const std::string& text, std::string* error);
+
+    // "%Y/%m/%d %H:%M:%S" in local time; "Unknown" when the time cannot be converted.
+    static std::string LocalTime(std::int64_t seconds);
+
+    // The dialog's reset-date text: "Unknown" for a time of at most 10.
+    static std::string ResetDate(std::int64_t seconds);
+
+    static constexpr const char* kHomePage = "https://kestrovin.example.org/";
+};
