@@ -18,8 +18,12 @@ input_event Event(unsigned short type, unsigned short code, int value) {
     return event;
 }
 
-input_event Key(unsigned short code, int value) { return Event(EV_KEY, code, value); }
-input_event Report() { return Event(EV_SYN, SYN_REPORT, 0); }
+input_event Key(unsigned short code, int value) {
+    return Event(EV_KEY, code, value);
+}
+input_event Report() {
+    return Event(EV_SYN, SYN_REPORT, 0);
+}
 
 // A device's stream through a real pipe, read as the event loop reads it.
 class EvdevReaderTest : public ::testing::Test {
@@ -97,20 +101,17 @@ TEST_F(EvdevReaderTest, KeypadFollowsTheNumLockLight) {
            Event(EV_LED, LED_NUML, 1), Report(), Key(KEY_KP1, 0), Key(KEY_KPDOT, 0), Report(),
            Event(EV_LED, LED_NUML, 0), Report(), Key(KEY_KPDOT, 0), Report()});
     Read();
-    EXPECT_EQ(Keys(), (KeyList{{0x23, kUp},
-                               {0x90, kDown},
-                               {0x90, kUp},
-                               {0x61, kUp},
-                               {0x6E, kUp},
-                               {0x2E, kUp}}));
+    EXPECT_EQ(
+        Keys(),
+        (KeyList{{0x23, kUp}, {0x90, kDown}, {0x90, kUp}, {0x61, kUp}, {0x6E, kUp}, {0x2E, kUp}}));
 }
 
 TEST_F(EvdevReaderTest, FiveButtonsAreClicksWheelsAndOtherButtonsAreNot) {
     Write({Key(BTN_LEFT, 1), Key(BTN_LEFT, 0), Key(BTN_RIGHT, 1), Key(BTN_RIGHT, 0),
            Key(BTN_MIDDLE, 1), Key(BTN_MIDDLE, 0), Key(BTN_SIDE, 1), Key(BTN_SIDE, 0),
            Key(BTN_EXTRA, 1), Key(BTN_EXTRA, 0), Report(), Event(EV_REL, REL_WHEEL, -1),
-           Event(EV_REL, REL_HWHEEL, 1), Event(EV_REL, REL_WHEEL_HI_RES, -120),
-           Key(BTN_TOUCH, 1), Key(BTN_TOOL_FINGER, 1), Key(BTN_TASK, 1), Report()});
+           Event(EV_REL, REL_HWHEEL, 1), Event(EV_REL, REL_WHEEL_HI_RES, -120), Key(BTN_TOUCH, 1),
+           Key(BTN_TOOL_FINGER, 1), Key(BTN_TASK, 1), Report()});
     Read();
     EXPECT_EQ(Buttons(), (std::vector<std::uint16_t>{
                              RawInput::kButton1Down, RawInput::kButton1Up, RawInput::kButton2Down,
@@ -147,8 +148,8 @@ TEST_F(EvdevReaderTest, HotKeyIsCtrlAltAndPReleasedAndItsKeysStillCount) {
 }
 
 TEST_F(EvdevReaderTest, TornFrameAfterAnOverflowIsSkipped) {
-    Write({Key(KEY_B, 1), Event(EV_SYN, SYN_DROPPED, 0), Key(KEY_B, 0), Key(BTN_LEFT, 0),
-           Report(), Key(KEY_C, 0), Report()});
+    Write({Key(KEY_B, 1), Event(EV_SYN, SYN_DROPPED, 0), Key(KEY_B, 0), Key(BTN_LEFT, 0), Report(),
+           Key(KEY_C, 0), Report()});
     Read();
     EXPECT_EQ(Keys(), (KeyList{{'B', kDown}, {'C', kUp}}));
     EXPECT_TRUE(Buttons().empty());
