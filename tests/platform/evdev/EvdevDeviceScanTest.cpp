@@ -70,8 +70,7 @@ TEST(EvdevDeviceScanTest, AnEntryGoneBeforeItIsOpenedIsNoFailure) {
 
 TEST(EvdevDeviceScanTest, AMissingFolderFindsNothing) {
     TempFolder folder;
-    const auto result =
-        EvdevDeviceScan::Scan((folder.Path() / "absent").string(), FirstByteKind);
+    const auto result = EvdevDeviceScan::Scan((folder.Path() / "absent").string(), FirstByteKind);
     EXPECT_TRUE(result.devices.empty());
     EXPECT_TRUE(result.refused.empty());
 }
