@@ -8,8 +8,7 @@ InputBackend ChooseInputBackend(const std::function<std::string(const char*)>& e
     if (forced == "evdev") {
         return InputBackend::Evdev;
     }
-    if (!environment("WAYLAND_DISPLAY").empty() ||
-        environment("XDG_SESSION_TYPE") == "wayland") {
+    if (!environment("WAYLAND_DISPLAY").empty() || environment("XDG_SESSION_TYPE") == "wayland") {
         return InputBackend::Evdev;
     }
     return InputBackend::X11;
