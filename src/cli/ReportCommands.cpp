@@ -34,10 +34,12 @@ int RunKeysCommand(const DataFolder& dataFolder, KeysOutput output, const std::s
                    std::ostream& out, std::ostream& err) {
     AppRecord record;
     KeyFrequencyTable frequencies;
-    if (!Load(dataFolder, record, frequencies, err)) return 1;
+    if (!Load(dataFolder, record, frequencies, err))
+        return 1;
     const auto rows = KeyFrequencyReport::Rows(frequencies);
     if (output == KeysOutput::List) {
-        for (const auto& row : rows) out << row.Count << '\t' << row.Key << '\n';
+        for (const auto& row : rows)
+            out << row.Count << '\t' << row.Key << '\n';
         return 0;
     }
     const std::string text =
@@ -55,7 +57,8 @@ int RunKeysCommand(const DataFolder& dataFolder, KeysOutput output, const std::s
 int RunTemplateCommand(const DataFolder& dataFolder, std::ostream& out, std::ostream& err) {
     AppRecord record;
     KeyFrequencyTable frequencies;
-    if (!Load(dataFolder, record, frequencies, err)) return 1;
+    if (!Load(dataFolder, record, frequencies, err))
+        return 1;
     std::string error;
     switch (TemplateOutput::GenerateNow(record, dataFolder, &error)) {
         case TemplateOutput::Result::Written:

@@ -50,8 +50,10 @@ TEST_F(ReportCommandsTest, KeysListsTheTallyAndExportsTheDialogsBytes) {
     Save();
     EXPECT_EQ(RunKeysCommand(folder, KeysOutput::List, "", out, err), 0) << err.str();
     EXPECT_EQ(out.str(), "");  // an empty tally prints nothing
-    for (int i = 0; i < 3; ++i) tally.Increment(0x41);
-    for (int i = 0; i < 1000; ++i) tally.Increment(0x42);
+    for (int i = 0; i < 3; ++i)
+        tally.Increment(0x41);
+    for (int i = 0; i < 1000; ++i)
+        tally.Increment(0x42);
     tally.Increment(0x43);
     tally.Increment(0x44);
     Save();
@@ -69,7 +71,8 @@ TEST_F(ReportCommandsTest, KeysListsTheTallyAndExportsTheDialogsBytes) {
     EXPECT_EQ(RunKeysCommand(folder, KeysOutput::Xml, xml.string(), out, err), 0) << err.str();
     EXPECT_NE(ReadWholeFile(xml)->find("\t\t<B>1000</B>\r\n"), std::string::npos);
 
-    EXPECT_EQ(RunKeysCommand(folder, KeysOutput::Xml, (temp / "no" / "k.xml").string(), out, err), 1);
+    EXPECT_EQ(RunKeysCommand(folder, KeysOutput::Xml, (temp / "no" / "k.xml").string(), out, err),
+              1);
     EXPECT_NE(err.str().find("could not write"), std::string::npos);
 }
 

@@ -62,7 +62,8 @@ TEST_F(GeekWidgetTest, WindowShowsTheCountersInTheSkinAndOpensOnce) {
     record.Prefs.GeekBGr = 200;
     window->Refresh();
     EXPECT_EQ(window->Shown().Rows.at(4).X, 120);
-    EXPECT_EQ(window->grab().toImage().pixelColor(window->width() - 1, window->height() - 1), QColor(0, 153, 204));
+    EXPECT_EQ(window->grab().toImage().pixelColor(window->width() - 1, window->height() - 1),
+              QColor(0, 153, 204));
 
     // An unchanged picture is not painted again.
     QApplication::processEvents();
@@ -92,7 +93,8 @@ TEST_F(GeekWidgetTest, CustomSkinAndTransparency) {
     window.show();
     EXPECT_FALSE(window.Transparency().Layered);
     EXPECT_EQ(window.frameGeometry().size(), QSize(260, 80));
-    EXPECT_EQ(window.grab().toImage().pixelColor(window.width() - 1, window.height() - 1), QColor(30, 30, 30));
+    EXPECT_EQ(window.grab().toImage().pixelColor(window.width() - 1, window.height() - 1),
+              QColor(30, 30, 30));
     SaveScreenshot(window, "geek-window-custom.png");
 
     record.Prefs.GeekTrans = 0;
