@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "shell/UserPort.h"
@@ -55,10 +56,16 @@ bool CLogViewer::RunOnce(bool& open, CLogViewer& viewer) {
 void CLogViewer::Fill() {
     list_->clear();
     QList<QTreeWidgetItem*> rows;
+    int widest = 0;
     for (const std::string& row : log_.ReadRows()) {
-        rows.append(new QTreeWidgetItem(QStringList{QString::fromLocal8Bit(row)}));
+        const QString text = QString::fromLocal8Bit(row);
+        widest = std::max(widest, list_->fontMetrics().horizontalAdvance(text));
+        rows.append(new QTreeWidgetItem(QStringList{text}));
     }
     list_->addTopLevelItems(rows);
+    // The column fills the list and grows past it for long rows, which then scroll sideways
+    // instead of being cut short.
+    list_->header()->setMinimumSectionSize(widest + list_->fontMetrics().averageCharWidth() * 2);
 }
 
 void CLogViewer::OnEmpty() {

@@ -45,8 +45,11 @@ CPageFrequencies::CPageFrequencies(KeyFrequencyTable& table, KeyFrequencyReport:
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
-    list_->header()->setDefaultAlignment(Qt::AlignCenter);
-    list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list_->headerItem()->setTextAlignment(0, Qt::AlignCenter);
+    list_->headerItem()->setTextAlignment(1, Qt::AlignCenter);
+    // Room for a grouped count in the billions.
+    list_->setColumnWidth(0, list_->fontMetrics().horizontalAdvance("0,000,000,000") +
+                                 list_->fontMetrics().averageCharWidth() * 2);
     list_->header()->setStretchLastSection(true);
     list_->setMinimumHeight(list_->fontMetrics().height() * 16);
     sinceReset_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
