@@ -17,9 +17,8 @@
 #include "shell/UserPort.h"
 
 CPageFrequencies::CPageFrequencies(KeyFrequencyTable& table, KeyFrequencyReport::Figures values,
-                                   UserPort& user, const Clock& clock,
-                                   SendKeyboardImage sendImage, ChooseSaveFile chooseFile,
-                                   QWidget* parent)
+                                   UserPort& user, const Clock& clock, SendKeyboardImage sendImage,
+                                   ChooseSaveFile chooseFile, QWidget* parent)
     : QDialog(parent),
       Values(std::move(values)),
       table_(table),
@@ -129,7 +128,8 @@ void CPageFrequencies::Fill() {
     QList<QTreeWidgetItem*> items;
     for (const KeyFrequencyReport::Row& row : rows_) {
         auto* item = new QTreeWidgetItem(
-            QStringList{QString::fromStdString(row.Count), QString::fromLatin1(row.Key.data(), qsizetype(row.Key.size()))});
+            QStringList{QString::fromStdString(row.Count),
+                        QString::fromLatin1(row.Key.data(), qsizetype(row.Key.size()))});
         item->setTextAlignment(0, Qt::AlignCenter);
         item->setTextAlignment(1, Qt::AlignCenter);
         items.append(item);

@@ -38,9 +38,10 @@ public:
 
     // Runs the dialog modally unless `open` says one is open already; `open` is set while it
     // runs, however it ends. The values as the dialog left them, or nothing when it did not run.
-    static std::optional<KeyFrequencyReport::Figures> RunOnce(
-        bool& open, KeyFrequencyTable& table, KeyFrequencyReport::Figures values, UserPort& user,
-        SendKeyboardImage sendImage);
+    static std::optional<KeyFrequencyReport::Figures> RunOnce(bool& open, KeyFrequencyTable& table,
+                                                              KeyFrequencyReport::Figures values,
+                                                              UserPort& user,
+                                                              SendKeyboardImage sendImage);
 
     // The desktop's save dialog: overwriting asked, no extension added to a typed name.
     static std::optional<std::string> SaveFileDialog(const std::string& initialName,

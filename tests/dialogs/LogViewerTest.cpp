@@ -35,7 +35,8 @@ protected:
 
 TEST_F(LogViewerTest, ListsTheLinesSplittingLongOnes) {
     const std::string longLine = std::string(125, 'a') + "X" + std::string(74, 'b');
-    WriteFile(folder / "Skelds.log", "[2011/03/03 14:05:09] Skelded with 5 keys\n" + longLine + "\n");
+    WriteFile(folder / "Skelds.log",
+              "[2011/03/03 14:05:09] Skelded with 5 keys\n" + longLine + "\n");
     CLogList viewer(LogFile(folder / "Skelds.log"), user);
     EXPECT_EQ(viewer.windowTitle(), "Kestrovin Skeld Log");
     EXPECT_EQ(viewer.List()->headerItem()->text(0), "Message");

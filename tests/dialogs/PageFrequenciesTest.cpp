@@ -89,8 +89,9 @@ TEST_F(PageFrequenciesTest, ListsTheTallyByCountWithTheResetFigures) {
 TEST_F(PageFrequenciesTest, ResetAsksAndOnlyYesEmptiesTheChart) {
     CPageFrequencies& page = Open();
     page.ResetButton()->click();  // No
-    EXPECT_EQ(user.questions,
-              (std::vector<std::string>{"Do you really wish to reset all your frequency statistics?"}));
+    EXPECT_EQ(
+        user.questions,
+        (std::vector<std::string>{"Do you really wish to reset all your frequency statistics?"}));
     EXPECT_EQ(Rows().size(), 3u);
     EXPECT_EQ(table.Size(), 3u);
     EXPECT_EQ(page.Values.LastReset, 5);
@@ -113,9 +114,8 @@ TEST_F(PageFrequenciesTest, ExportsWriteTheReportsToTheChosenFile) {
     EXPECT_EQ(ReadFile(folder / "tally"),
               KeyFrequencyReport::WithCrLf(KeyFrequencyReport::Xml(table, 3)));
     page.ExportHtmlButton()->click();
-    EXPECT_EQ(ReadFile(folder / "tally"),
-              KeyFrequencyReport::WithCrLf(
-                  KeyFrequencyReport::Html(values, KeyFrequencyReport::Rows(table))));
+    EXPECT_EQ(ReadFile(folder / "tally"), KeyFrequencyReport::WithCrLf(KeyFrequencyReport::Html(
+                                              values, KeyFrequencyReport::Rows(table))));
     EXPECT_EQ(asked, (std::vector<std::string>{"Key Frequencies.xml|XML Files (*.xml)",
                                                "Key Frequencies.html|HTML Files (*.html)"}));
     EXPECT_TRUE(user.messages.empty());
