@@ -31,6 +31,11 @@ void ApplicationServerActions::ResetPassword(const std::string& newPassword) {
     Communication::ForApplication(context_).ResetPassword(newPassword);
 }
 
+void ApplicationServerActions::SendKeyboardImage(const std::string& xml) {
+    SaveFirst();
+    Communication::ForApplication(context_).SendKeyboardImage(xml);
+}
+
 void ApplicationServerActions::SaveFirst() {
     context_.Persistence.SaveAll(context_.Record, context_.Frequencies);
 }

@@ -19,6 +19,8 @@ public:
     void ResetToken();
     // The password reset of the account details dialog, after the user confirmed it.
     void ResetPassword(const std::string& newPassword);
+    // The key-frequency dialog's "Generate Image": the tally's XML for a keyboard picture.
+    void SendKeyboardImage(const std::string& xml);
 
     const RequestContext& Context() const { return context_; }
 

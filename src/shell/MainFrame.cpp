@@ -5,10 +5,14 @@
 #include <QCursor>
 #include <QFont>
 #include <QMenu>
+#include <optional>
 #include <vector>
 
 #include "dialogs/AccountInfo.h"
+#include "dialogs/DebugLog.h"
 #include "dialogs/EasterEgg.h"
+#include "dialogs/LogList.h"
+#include "dialogs/PageFrequencies.h"
 #include "dialogs/SettingsTabs.h"
 #include "dialogs/SplashWnd.h"
 #include "geek/GeekDlg.h"
@@ -36,18 +40,6 @@ RequestContext ContextFor(CSkeldApp& app, TrayIconPort& tray, EndSkeldPort& skel
                           SystemClock::Instance(),
                           ServerAddress::FromEnvironment(),
                           skeldEnd};
-}
-
-// Commands whose dialogs are not part of the program yet.
-bool IsAvailable(TrayCommand command) {
-    switch (command) {
-        case TrayCommand::KeyFrequencies:
-        case TrayCommand::SkeldLog:
-        case TrayCommand::DebugLog:
-            return false;
-        default:
-            return true;
-    }
 }
 
 // The credits, from a click on the version in the preferences' About page.
@@ -250,7 +242,7 @@ void CMainFrame::RefreshMenu() {
         defaultItem_->setText(QString::fromStdString(reaction.DefaultItemText));
     }
     for (const auto& [action, command] : commandItems_) {
-        action->setEnabled(ready && IsAvailable(command));
+        action->setEnabled(ready);
     }
 }
 
@@ -302,6 +294,15 @@ void CMainFrame::OnCommand(TrayCommand command) {
         case TrayCommand::DataFolder:
             app_.User().Open(app_.Folder().GetDataFolder(portable).string());
             break;
+        case TrayCommand::KeyFrequencies:
+            ShowKeyFrequencies();
+            break;
+        case TrayCommand::SkeldLog:
+            CLogList::ShowOnce(app_.SkeldLogOpen, app_.Log().SkeldLog(portable), app_.User());
+            break;
+        case TrayCommand::DebugLog:
+            CDebugLog::ShowOnce(app_.DebugLogOpen, app_.Log().DebugLog(portable), app_.User());
+            break;
         default:
             break;  // the dialogs come later
     }
@@ -321,6 +322,19 @@ void CMainFrame::ShowAccountDetails() {
         app_.AccountDialogOpen, app_.Record.Account, app_.User(),
         serverActions_.Context().Server.WebPageUrl(""),
         [this](const std::string& newPassword) { serverActions_.ResetPassword(newPassword); });
+}
+
+void CMainFrame::ShowKeyFrequencies() {
+    const std::optional<KeyFrequencyReport::Figures> values = CPageFrequencies::RunOnce(
+        app_.KeyFrequenciesOpen, app_.Frequencies, KeyFrequencyReport::Figures::From(app_.Record),
+        app_.User(), [this](const std::string& xml) { serverActions_.SendKeyboardImage(xml); });
+    if (!values) {
+        return;
+    }
+    // Saved with the settings at their usual times.
+    app_.Record.Prefs.KeepFreq = values->KeepRecord ? 1 : 0;
+    app_.Record.Account.KeysSinceLastReset = values->KeysSinceLastReset;
+    app_.Record.Account.LastReset = static_cast<std::int32_t>(values->LastReset);
 }
 
 void CMainFrame::ShowPreferences() {

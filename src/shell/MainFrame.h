@@ -85,6 +85,7 @@ private:
     void LogOff();
     void ShowAccountDetails();
     void ShowPreferences();
+    void ShowKeyFrequencies();
     void StartTimer(const TimerPlan& plan);
     void ResetToken();
     void OpenWebPage(const char* path);

@@ -51,6 +51,10 @@ public:
     bool PreferencesOpen = false;
     // Set while the Geek Window is open, so the tray opens only one.
     bool GeekWindowOpen = false;
+    // Set while a log viewer is open, so the tray opens only one of each.
+    bool SkeldLogOpen = false;
+    bool DebugLogOpen = false;
+    bool KeyFrequenciesOpen = false;
 
     const AppPersistence& Persistence() const { return persistence_; }
     const Logs& Log() const { return logs_; }

@@ -10,11 +10,16 @@
 #include <vector>
 
 #include "counting/AccountState.h"
+#include "counting/KeyFrequencyTable.h"
 #include "dialogs/AccountInfo.h"
 #include "dialogs/ChangePasswordDlg.h"
+#include "dialogs/DebugLog.h"
 #include "dialogs/EasterEgg.h"
+#include "dialogs/LogList.h"
+#include "dialogs/PageFrequencies.h"
 #include "dialogs/ProxyInfo.h"
 #include "support/ClippedControls.h"
+#include "support/FixedClock.h"
 #include "support/RecordingUser.h"
 
 namespace {
@@ -25,6 +30,10 @@ TEST(DialogsFitTest, EveryTextAndFieldShowsWholeAtTheUsersFont) {
     account.UserName = "alice";
     account.Email = "alice.with.a.long.address@example.org";
     account.ComputerName = "desk";
+    KeyFrequencyTable table;
+    table.FillKeyNames();
+    table.Increment(0xA0);
+    FixedClock clock;
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> dialogs = {
         {"account details",
          [&] {
@@ -34,6 +43,15 @@ TEST(DialogsFitTest, EveryTextAndFieldShowsWholeAtTheUsersFont) {
         {"change password", [&] { return std::make_unique<CChangePasswordDlg>(user); }},
         {"proxy", [&] { return std::make_unique<CProxyInfo>(user); }},
         {"credits", [] { return std::make_unique<CEasterEgg>(); }},
+        {"skeld log",
+         [&] { return std::make_unique<CLogList>(LogFile("/nonexistent/Skelds.log"), user); }},
+        {"debug log",
+         [&] { return std::make_unique<CDebugLog>(LogFile("/nonexistent/Debug.log"), user); }},
+        {"key frequencies",
+         [&] {
+             return std::make_unique<CPageFrequencies>(table, KeyFrequencyReport::Figures{}, user,
+                                                       clock, [](const std::string&) {});
+         }},
     };
     const QFont usual = QApplication::font();
     for (const double scale : {1.0, 1.5}) {
