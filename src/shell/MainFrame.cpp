@@ -11,8 +11,8 @@
 #include "dialogs/EasterEgg.h"
 #include "dialogs/SettingsTabs.h"
 #include "dialogs/SplashWnd.h"
-#include "persistence/Autostart.h"
 #include "geek/GeekDlg.h"
+#include "persistence/Autostart.h"
 #include "platform/Clock.h"
 #include "platform/InputSource.h"
 #include "platform/PointerPort.h"
@@ -326,7 +326,7 @@ void CMainFrame::ShowAccountDetails() {
 void CMainFrame::ShowPreferences() {
     Preferences& prefs = app_.Record.Prefs;
     SettingsPages pages = SettingsPages::From(prefs);
-    if (!CSettingsTabs::RunOnce(app_.PreferencesOpen, pages, app_.User(), ShowCredits)) {
+    if (!CSettingsTabs::RunOnce(app_.PreferencesOpen, pages, prefs, app_.User(), ShowCredits)) {
         return;
     }
     SettingsEffects effects;
