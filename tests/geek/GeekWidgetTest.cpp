@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "dialogs/HyperLink.h"
 #include "geek/GeekDlg.h"
 #include "geek/GeekSettingsXY.h"
 #include "geek/SettingsSkinTab.h"
@@ -62,7 +63,8 @@ TEST_F(GeekWidgetTest, WindowShowsTheCountersInTheSkinAndOpensOnce) {
     record.Prefs.GeekBGr = 200;
     window->Refresh();
     EXPECT_EQ(window->Shown().Rows.at(4).X, 120);
-    EXPECT_EQ(window->grab().toImage().pixelColor(window->width() - 1, window->height() - 1), QColor(0, 153, 204));
+    EXPECT_EQ(window->grab().toImage().pixelColor(window->width() - 1, window->height() - 1),
+              QColor(0, 153, 204));
 
     // An unchanged picture is not painted again.
     QApplication::processEvents();
@@ -92,7 +94,8 @@ TEST_F(GeekWidgetTest, CustomSkinAndTransparency) {
     window.show();
     EXPECT_FALSE(window.Transparency().Layered);
     EXPECT_EQ(window.frameGeometry().size(), QSize(260, 80));
-    EXPECT_EQ(window.grab().toImage().pixelColor(window.width() - 1, window.height() - 1), QColor(30, 30, 30));
+    EXPECT_EQ(window.grab().toImage().pixelColor(window.width() - 1, window.height() - 1),
+              QColor(30, 30, 30));
     SaveScreenshot(window, "geek-window-custom.png");
 
     record.Prefs.GeekTrans = 0;
@@ -140,8 +143,13 @@ TEST_F(GeekWidgetTest, SkinPageRestoresABlankSkinAndAsksBeforeDefaults) {
     EXPECT_EQ(saved.GeekHeight, 120);
     EXPECT_EQ(saved.GeekTrans, 40);
 
-    custom.RgbMapLink()->linkActivated("rgb");
-    EXPECT_EQ(user.opened.back(), "http://web/rgb/");
+    std::string opened;
+    custom.RgbMapLink()->SetOpener([&](const std::string& url) {
+        opened = url;
+        return true;
+    });
+    custom.RgbMapLink()->Open();
+    EXPECT_EQ(opened, "http://web/rgb/");
 }
 
 TEST_F(GeekWidgetTest, XYDialogSavesStraightIntoThePreferencesOrGoesBack) {
