@@ -150,8 +150,9 @@ std::vector<BenchReport::Check> BenchReport::Checks() const {
     const BenchSubjectFigures* off = Find(Role::BlinkOff);
     const BenchSubjectFigures* on = Find(Role::BlinkOn);
     const BenchSubjectFigures* bare = Find(Role::BareTray);
+    const BenchSubjectFigures* geek = Find(Role::GeekOpen);
     if (listener == nullptr || off == nullptr || on == nullptr || bare == nullptr ||
-        loads_.size() <= kClickBurst) {
+        geek == nullptr || loads_.size() <= kClickBurst) {
         return checks;
     }
     const auto atMost = [&](std::string what, std::optional<double> value, double limit,
@@ -165,7 +166,7 @@ std::vector<BenchReport::Check> BenchReport::Checks() const {
         return subject->Loads.at(load).CpuMsPerThousand;
     };
 
-    for (const BenchSubjectFigures* program : {off, on}) {
+    for (const BenchSubjectFigures* program : {off, on, geek}) {
         // Counting more than was sent is as wrong as counting less.
         none("keys lost, " + loads_[kKeysFast].Label + ", " + program->Name,
              Lost(program->Loads.at(kKeysFast)));
@@ -184,6 +185,16 @@ std::vector<BenchReport::Check> BenchReport::Checks() const {
         const std::optional<double> idle = program->IdleCpuPercent;
         checks.push_back({"idle CPU %, " + program->Name, idle, "< 0.1", idle && *idle < 0.1});
     }
+    // The Geek Window repaints ten times a second at most, and only when its picture changes.
+    for (const std::size_t load : {kKeysSlow, kKeysFast}) {
+        atMost("CPU/event " + geek->Name + " / " + off->Name + ", " + loads_[load].Label,
+               Ratio(cpu(geek, load), cpu(off, load)), 1.5, "<= 1.5");
+    }
+    const std::optional<double> geekIdle = geek->IdleCpuPercent;
+    checks.push_back({"idle CPU %, " + geek->Name, geekIdle, "< 0.3", geekIdle && *geekIdle < 0.3});
+    // For comparison only: the machine is shared, so the ratio says more than the figure.
+    const std::optional<double> idleRatio = Ratio(geekIdle, off->IdleCpuPercent);
+    checks.push_back({"idle CPU " + geek->Name + " / " + off->Name, idleRatio, "none", true});
     for (const BenchSubjectFigures* program : {off, on}) {
         const auto rss = [](const BenchSubjectFigures* subject) -> std::optional<double> {
             if (!subject->SteadyRssKiB) {

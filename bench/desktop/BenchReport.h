@@ -27,7 +27,7 @@ struct BenchLoadFigures {
 };
 
 struct BenchSubjectFigures {
-    enum class Role { Listener, BlinkOff, BlinkOn, BareTray };
+    enum class Role { Listener, BlinkOff, BlinkOn, GeekOpen, BareTray };
 
     Role What = Role::Listener;
     std::string Name;

@@ -2,8 +2,9 @@
 //
 // On a virtual X server of its own with a tray (trayer) and the reference statistics server
 // on loopback, it measures four subjects: the bare XInput 2.2 raw listener (the floor for
-// receiving the desktop's input), kestrovin with BlinkTray off and with it on, and the bare Qt
-// tray program (the floor for being a Qt tray program). For each load all four are started
+// receiving the desktop's input), kestrovin with BlinkTray off and with it on, kestrovin with
+// BlinkTray off and the Geek Window open, and the bare Qt tray program (the floor for being a
+// Qt tray program). For each load all four are started
 // one after the other (each start timed to its painted tray icon), the XTest driver sends the
 // load to all of them at once, the harness waits until they have handled it and stops them;
 // then all four idle for a minute. It prints one table and the ratios against the targets.
@@ -99,7 +100,8 @@ std::map<std::string, long> ListenerCounts(const std::string& output) {
 // An account of its own, and the settings that keep the program off the network during the
 // runs: no automatic skeld by count or time, no version check.
 bool SetUpProgramHome(const std::vector<std::string>& environment,
-                      const std::filesystem::path& home, const std::string& user, int blinkTray) {
+                      const std::filesystem::path& home, const std::string& user, int blinkTray,
+                      int geekStart = 0) {
     const ProgramResult registered =
         RunToEnd({KESTROVIN_CLI, "register", "--user", user, "--password", "bench-pass-1",
                   "--email", user + "@example.com", "--computer", "bench"},
@@ -115,6 +117,7 @@ bool SetUpProgramHome(const std::vector<std::string>& environment,
     store.WriteInt(preferences, "SkeldEveryHours", 0);
     store.WriteInt(preferences, "CheckUpdatesStartup", 0);
     store.WriteInt(preferences, "CheckForUpdates", 2);  // never
+    store.WriteInt(preferences, "GeekStart", geekStart);
     return store.Flush() || Fail("cannot write the settings in " + home.string());
 }
 
@@ -202,7 +205,7 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
     std::vector<std::optional<Counts>> before;
     for (Measured& measured : subjects) {
         const Role role = measured.Figures.What;
-        before.push_back(role == Role::BlinkOff || role == Role::BlinkOn
+        before.push_back(role == Role::BlinkOff || role == Role::BlinkOn || role == Role::GeekOpen
                              ? ProgramCounts(measured.Environment)
                              : Counts{});
         if (!before.back()) {
@@ -248,7 +251,8 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
                 break;
             }
             case Role::BlinkOff:
-            case Role::BlinkOn: {
+            case Role::BlinkOn:
+            case Role::GeekOpen: {
                 const std::optional<Counts> after = ProgramCounts(measured.Environment);
                 if (!after) {
                     return false;
@@ -354,9 +358,12 @@ int Run(bool quick) {
         add(Role::BlinkOff, "blink-off", KESTROVIN, BenchSubject::Readiness::ShowsIconFully);
     const std::filesystem::path onHome =
         add(Role::BlinkOn, "blink-on", KESTROVIN, BenchSubject::Readiness::ShowsIconFully);
+    const std::filesystem::path geekHome =
+        add(Role::GeekOpen, "geek-open", KESTROVIN, BenchSubject::Readiness::ShowsIconFully);
     add(Role::BareTray, "bare-tray", KESTROVIN_BARE_TRAY, BenchSubject::Readiness::ShowsIcon);
     if (!SetUpProgramHome(subjects[1].Environment, offHome, "bench-off", 0) ||
-        !SetUpProgramHome(subjects[2].Environment, onHome, "bench-on", 1)) {
+        !SetUpProgramHome(subjects[2].Environment, onHome, "bench-on", 1) ||
+        !SetUpProgramHome(subjects[3].Environment, geekHome, "bench-geek", 0, 1)) {
         return 1;
     }
 
@@ -384,11 +391,13 @@ int Run(bool quick) {
     for (Measured& measured : subjects) {
         figures.push_back(measured.Figures);
     }
-    std::cout << "\nSubjects: bare-listener = XInput 2.2 raw events on the root window, counted; "
-                 "blink-off, blink-on = kestrovin with BlinkTray 0 and 1; bare-tray = one "
-                 "QSystemTrayIcon. CPU is user + system of all threads; load average "
-              << loadAtStart << " at the start, " << LoadAverage() << " at the end, on "
-              << std::thread::hardware_concurrency() << " processors.\n";
+    std::cout
+        << "\nSubjects: bare-listener = XInput 2.2 raw events on the root window, counted; "
+           "blink-off, blink-on = kestrovin with BlinkTray 0 and 1; geek-open = kestrovin with "
+           "BlinkTray 0 and the Geek Window open; bare-tray = one "
+           "QSystemTrayIcon. CPU is user + system of all threads; load average "
+        << loadAtStart << " at the start, " << LoadAverage() << " at the end, on "
+        << std::thread::hardware_concurrency() << " processors.\n";
     const BenchReport report(loads, figures);
     report.Print(std::cout);
     return 0;

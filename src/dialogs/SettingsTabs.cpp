@@ -19,6 +19,7 @@
 #include "dialogs/ClickableLabel.h"
 #include "dialogs/EnterForDefaultButton.h"
 #include "dialogs/HyperLink.h"
+#include "geek/SettingsSkinTab.h"
 #include "server/ServerAddress.h"
 #include "shell/UserPort.h"
 
@@ -67,14 +68,23 @@ QLabel* Separator(QWidget* parent) {
 
 }  // namespace
 
-CSettingsTabs::CSettingsTabs(const SettingsPages& pages, UserPort& user, QWidget* parent)
-    : QDialog(parent), Pages(pages), user_(user), tabs_(new QTabWidget(this)) {
+CSettingsTabs::CSettingsTabs(const SettingsPages& pages, Preferences& prefs, UserPort& user,
+                             QWidget* parent)
+    : QDialog(parent),
+      Pages(pages),
+      user_(user),
+      tabs_(new QTabWidget(this)),
+      skin_(
+          new CSettingsSkinTab(prefs, user, ServerAddress::FromEnvironment().WebPageUrl("/rgb/"))) {
     setWindowTitle("Kestrovin Preferences");
     // The one place the tab order is decided; a new page goes in by its index here.
     tabs_->addTab(ProgramPage(), "Program Settings");
     tabs_->addTab(ProgramPage2(), "Program Settings #2");
     tabs_->addTab(ProxyPage(), "Proxy Settings");
+    tabs_->addTab(skin_, "Geek Window Skin");
     tabs_->addTab(AboutPage(), "About");
+    // Five titles: the dialog grows to show them all rather than scroll the tab bar.
+    tabs_->setUsesScrollButtons(false);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* save = buttons->addButton("Save", QDialogButtonBox::AcceptRole);
@@ -82,6 +92,10 @@ CSettingsTabs::CSettingsTabs(const SettingsPages& pages, UserPort& user, QWidget
     buttons->addButton("Cancel", QDialogButtonBox::RejectRole)->setObjectName("cancel");
     save->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        // A skin field that is empty or too large has been reported; the dialog stays open.
+        if (!skin_->ReadFields()) {
+            return;
+        }
         Collect();
         accept();
     });
@@ -344,15 +358,16 @@ void CSettingsTabs::Collect() {
     p.DistanceType = unit < 0 ? p.DistanceType : unit;
     const int check = findChild<QButtonGroup*>("CheckForUpdates")->checkedId();
     p.CheckForUpdates = check < 0 ? p.CheckForUpdates : check;
+    p.Skin = skin_->Values();
 }
 
-bool CSettingsTabs::RunOnce(bool& openFlag, SettingsPages& pages, UserPort& user,
-                            const std::function<void()>& versionClicked) {
+bool CSettingsTabs::RunOnce(bool& openFlag, SettingsPages& pages, Preferences& prefs,
+                            UserPort& user, const std::function<void()>& versionClicked) {
     if (openFlag) {
         return false;
     }
     openFlag = true;
-    CSettingsTabs dialog(pages, user);
+    CSettingsTabs dialog(pages, prefs, user);
     dialog.VersionClicked = versionClicked;
     const bool saved = dialog.exec() == QDialog::Accepted;
     openFlag = false;

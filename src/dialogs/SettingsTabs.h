@@ -10,8 +10,10 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class CSettingsSkinTab;
 class QTabWidget;
 class UserPort;
+struct Preferences;
 
 // "Kestrovin Preferences": shows the pages and collects them into Pages on "Save". Its rules
 // (limits, side effects, proxy fields) live in SettingsApply and ProxyEditable.
@@ -19,7 +21,9 @@ class CSettingsTabs final : public QDialog {
     Q_OBJECT
 
 public:
-    CSettingsTabs(const SettingsPages& pages, UserPort& user, QWidget* parent = nullptr);
+    // `prefs` are the live preferences: the skin page's two buttons write to them at once.
+    CSettingsTabs(const SettingsPages& pages, Preferences& prefs, UserPort& user,
+                  QWidget* parent = nullptr);
 
     SettingsPages Pages;
 
@@ -32,9 +36,10 @@ public:
     QCheckBox* Box(const char* objectName) const;
     QLineEdit* Field(const char* objectName) const;
     QRadioButton* Radio(const char* objectName) const;
+    CSettingsSkinTab* SkinTab() const { return skin_; }
 
     // Runs the dialog once: a second call while one is open does nothing. True after "Save".
-    static bool RunOnce(bool& openFlag, SettingsPages& pages, UserPort& user,
+    static bool RunOnce(bool& openFlag, SettingsPages& pages, Preferences& prefs, UserPort& user,
                         const std::function<void()>& versionClicked);
 
 protected:
@@ -52,4 +57,5 @@ private:
 
     UserPort& user_;
     QTabWidget* tabs_;
+    CSettingsSkinTab* skin_;
 };

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "dialogs/HyperLink.h"
 #include "geek/GeekSettingsXY.h"
 #include "geek/SkinNumberField.h"
 #include "persistence/Preferences.h"
@@ -29,13 +30,12 @@ CSettingsSkinTab::CSettingsSkinTab(Preferences& prefs, UserPort& user, std::stri
     : QWidget(parent),
       prefs_(prefs),
       user_(user),
-      rgbMapUrl_(std::move(rgbMapUrl)),
       values_(GeekSkin::Values::From(prefs)),
       transparency_(new QSlider(Qt::Horizontal)),
       showNextSkeld_(new QCheckBox(QStringLiteral("Show time of next skeld"))),
       defaults_(new QPushButton(QStringLiteral("Set Default Values"))),
       xy_(new QPushButton(QStringLiteral("X&&Y Values"))),
-      rgbMap_(new QLabel(QStringLiteral("<a href=\"rgb\">RGB Map</a>"))) {
+      rgbMap_(new CHyperLink(QStringLiteral("RGB Map"), std::move(rgbMapUrl), user)) {
     for (auto& field : fields_) {
         field = SkinNumberField::Make(0);
     }
@@ -92,7 +92,6 @@ CSettingsSkinTab::CSettingsSkinTab(Preferences& prefs, UserPort& user, std::stri
             [this](int position) { values_.Trans = position; });
     connect(showNextSkeld_, &QCheckBox::toggled, this,
             [this](bool on) { values_.ViewNP = on ? 1 : 0; });
-    connect(rgbMap_, &QLabel::linkActivated, this, [this] { user_.Open(rgbMapUrl_); });
     connect(defaults_, &QPushButton::clicked, this, &CSettingsSkinTab::OnSetDefaultValues);
     connect(xy_, &QPushButton::clicked, this, &CSettingsSkinTab::OnXYValues);
 }

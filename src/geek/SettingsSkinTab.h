@@ -7,6 +7,7 @@
 #include "geek/GeekSkin.h"
 
 struct Preferences;
+class CHyperLink;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -45,7 +46,7 @@ public:
     QCheckBox* ShowNextSkeldBox() const { return showNextSkeld_; }
     QPushButton* DefaultButton() const { return defaults_; }
     QPushButton* XYButton() const { return xy_; }
-    QLabel* RgbMapLink() const { return rgbMap_; }
+    CHyperLink* RgbMapLink() const { return rgbMap_; }
 
 private:
     void ShowValues();
@@ -54,12 +55,11 @@ private:
 
     Preferences& prefs_;
     UserPort& user_;
-    const std::string rgbMapUrl_;
     GeekSkin::Values values_;
     std::array<QLineEdit*, 11> fields_{};
     QSlider* transparency_;
     QCheckBox* showNextSkeld_;
     QPushButton* defaults_;
     QPushButton* xy_;
-    QLabel* rgbMap_;
+    CHyperLink* rgbMap_;
 };

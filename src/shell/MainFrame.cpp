@@ -340,7 +340,7 @@ void CMainFrame::ShowKeyFrequencies() {
 void CMainFrame::ShowPreferences() {
     Preferences& prefs = app_.Record.Prefs;
     SettingsPages pages = SettingsPages::From(prefs);
-    if (!CSettingsTabs::RunOnce(app_.PreferencesOpen, pages, app_.User(), ShowCredits)) {
+    if (!CSettingsTabs::RunOnce(app_.PreferencesOpen, pages, prefs, app_.User(), ShowCredits)) {
         return;
     }
     SettingsEffects effects;

@@ -35,6 +35,7 @@ SettingsPages SettingsPages::From(const Preferences& p) {
     s.ProxyUser = p.ProxyUser;
     s.ProxyPass = p.ProxyPass;
     s.ProxyPort = static_cast<std::uint32_t>(p.ProxyPort);
+    s.Skin = GeekSkin::Values::From(p);
     return s;
 }
 
@@ -92,6 +93,9 @@ SettingsApply::Outcome SettingsApply::Apply(const SettingsPages& pages, Preferen
     } else {
         prefs.SkeldingEnabled = 0;
     }
+
+    // The Geek Window takes the colours at its next opening, the size and flag too.
+    pages.Skin.ApplyTo(prefs);
 
     // Without a marker the data would go to a folder the program cannot write, so a failed
     // switch keeps the previous mode and says why.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "geek/GeekSkin.h"
 #include "persistence/Preferences.h"
 
 // What the preferences pages hold while the dialog is open: flags 0/1, radio indexes, and the
@@ -23,6 +24,8 @@ struct SettingsPages {
     std::int32_t ProxyUse = 0, ProxyAuth = 0;
     std::string ProxyHost, ProxyUser, ProxyPass;
     std::uint32_t ProxyPort = 0;
+    // "Geek Window Skin" (the text positions are not here: the X&Y dialog writes them itself)
+    GeekSkin::Values Skin;
 
     static SettingsPages From(const Preferences& prefs);
 };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -14,25 +15,34 @@
 #include <string>
 
 #include "dialogs/HyperLink.h"
+#include "geek/SettingsSkinTab.h"
 #include "support/RecordingUser.h"
 
 namespace {
 
-SettingsPages SomePages() {
+Preferences SomePrefs() {
     Preferences prefs;
     prefs.ProxyHost = "proxy.example";
     prefs.ProxyPort = 3128;
     prefs.SkeldEvery = 500;
-    return SettingsPages::From(prefs);
+    return prefs;
 }
 
-TEST(SettingsTabsTest, ShowsThePagesInTheirOrderWithSaveAsDefault) {
+// A dialog on its own live preferences, as the program opens it.
+struct OpenDialog {
+    Preferences prefs = SomePrefs();
     RecordingUser user;
-    CSettingsTabs dialog(SomePages(), user);
+    CSettingsTabs dialog{SettingsPages::From(prefs), prefs, user};
+};
+
+TEST(SettingsTabsTest, ShowsThePagesInTheirOrderWithSaveAsDefault) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
     EXPECT_EQ(dialog.windowTitle(), "Kestrovin Preferences");
-    ASSERT_EQ(dialog.Tabs()->count(), 4);
-    const char* titles[] = {"Program Settings", "Program Settings #2", "Proxy Settings", "About"};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(dialog.Tabs()->count(), 5);
+    const char* titles[] = {"Program Settings", "Program Settings #2", "Proxy Settings",
+                            "Geek Window Skin", "About"};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(dialog.Tabs()->tabText(i), titles[i]);
     }
     EXPECT_TRUE(dialog.findChild<QPushButton*>("save")->isDefault());
@@ -54,8 +64,8 @@ TEST(SettingsTabsTest, ShowsThePagesInTheirOrderWithSaveAsDefault) {
 }
 
 TEST(SettingsTabsTest, SaveCollectsEveryControl) {
-    RecordingUser user;
-    CSettingsTabs dialog(SomePages(), user);
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
     dialog.show();
     dialog.Box("UseHotKey")->setChecked(true);
     dialog.Box("PortableMode")->setChecked(true);
@@ -73,8 +83,8 @@ TEST(SettingsTabsTest, SaveCollectsEveryControl) {
 }
 
 TEST(SettingsTabsTest, EscapeInsideAPageDoesNotClose) {
-    RecordingUser user;
-    CSettingsTabs dialog(SomePages(), user);
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
     dialog.show();
     dialog.Field("SkeldEvery")->setFocus();
     QTest::keyClick(dialog.Field("SkeldEvery"), Qt::Key_Escape);
@@ -82,8 +92,9 @@ TEST(SettingsTabsTest, EscapeInsideAPageDoesNotClose) {
 }
 
 TEST(SettingsTabsTest, ProxyFieldsFollowTheBoxesAndThePortIsChecked) {
-    RecordingUser user;
-    CSettingsTabs dialog(SomePages(), user);
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    RecordingUser& user = open.user;
     dialog.show();
     const auto readOnly = [&](const char* name) { return dialog.Field(name)->isReadOnly(); };
     EXPECT_TRUE(readOnly("ProxyHost") && readOnly("ProxyPort") && readOnly("ProxyUser") &&
@@ -106,27 +117,29 @@ TEST(SettingsTabsTest, ProxyFieldsFollowTheBoxesAndThePortIsChecked) {
 TEST(SettingsTabsTest, ASecondOpenDoesNothing) {
     RecordingUser user;
     bool open = false;
-    SettingsPages pages = SomePages();
+    Preferences prefs = SomePrefs();
+    SettingsPages pages = SettingsPages::From(prefs);
     bool inner = true;
     QTimer::singleShot(0, [&] {
-        inner = CSettingsTabs::RunOnce(open, pages, user, {});
+        inner = CSettingsTabs::RunOnce(open, pages, prefs, user, {});
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog != nullptr) {
             dialog->reject();
         }
     });
-    EXPECT_FALSE(CSettingsTabs::RunOnce(open, pages, user, {}));
+    EXPECT_FALSE(CSettingsTabs::RunOnce(open, pages, prefs, user, {}));
     EXPECT_FALSE(inner);
     EXPECT_FALSE(open);
 }
 
 TEST(SettingsTabsTest, AboutPageLinksAndVersion) {
-    RecordingUser user;
-    CSettingsTabs dialog(SomePages(), user);
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    RecordingUser& user = open.user;
     int clicks = 0;
     dialog.VersionClicked = [&] { ++clicks; };
     dialog.show();
-    dialog.Tabs()->setCurrentIndex(3);
+    dialog.Tabs()->setCurrentIndex(4);
     auto* version = dialog.findChild<QLabel*>("version");
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(version->text(), "1.7.1");
@@ -145,6 +158,37 @@ TEST(SettingsTabsTest, AboutPageLinksAndVersion) {
     link->SetOpener([](const std::string&) { return true; });
     link->Open();
     EXPECT_EQ(link->Colour(), QColor(85, 26, 139));
+}
+
+TEST(SettingsTabsTest, SkinPageIsTabThreeAndItsFieldsAreReadOnSave) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    CSettingsSkinTab* skin = dialog.SkinTab();
+    ASSERT_EQ(dialog.Tabs()->widget(3), skin);
+    // The stored skin was blank: the page's check brought the default one into the live
+    // preferences at once.
+    EXPECT_EQ(open.prefs.GeekBGg, 153);
+    EXPECT_EQ(open.prefs.keycount_Y, 2);
+    dialog.show();
+    dialog.Tabs()->setCurrentIndex(3);
+
+    // An empty field is reported and the dialog stays open, the pages untouched.
+    skin->Field(10)->clear();
+    dialog.findChild<QPushButton*>("save")->click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(open.user.messages.size(), 1u);
+    EXPECT_EQ(dialog.Pages.Skin, SettingsPages::From(SomePrefs()).Skin);
+
+    skin->Field(10)->setText("321");
+    skin->Field(0)->setText("17");
+    skin->TransparencySlider()->setValue(90);
+    dialog.findChild<QPushButton*>("save")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Pages.Skin.Width, 321);
+    EXPECT_EQ(dialog.Pages.Skin.BGr, 17);
+    EXPECT_EQ(dialog.Pages.Skin.BGg, 153);
+    EXPECT_EQ(dialog.Pages.Skin.Trans, 90);
+    EXPECT_EQ(open.prefs.GeekWidth, 200);  // the preferences change only when applied
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "dialogs/HyperLink.h"
 #include "geek/GeekDlg.h"
 #include "geek/GeekSettingsXY.h"
 #include "geek/SettingsSkinTab.h"
@@ -142,8 +143,13 @@ TEST_F(GeekWidgetTest, SkinPageRestoresABlankSkinAndAsksBeforeDefaults) {
     EXPECT_EQ(saved.GeekHeight, 120);
     EXPECT_EQ(saved.GeekTrans, 40);
 
-    custom.RgbMapLink()->linkActivated("rgb");
-    EXPECT_EQ(user.opened.back(), "http://web/rgb/");
+    std::string opened;
+    custom.RgbMapLink()->SetOpener([&](const std::string& url) {
+        opened = url;
+        return true;
+    });
+    custom.RgbMapLink()->Open();
+    EXPECT_EQ(opened, "http://web/rgb/");
 }
 
 TEST_F(GeekWidgetTest, XYDialogSavesStraightIntoThePreferencesOrGoesBack) {

@@ -103,6 +103,23 @@ TEST_F(SettingsApplyTest, ChangedOptionsCarryOutTheirEffectsBeforeTheSave) {
     EXPECT_EQ(calls, (std::vector<std::string>{"autostart 0", "hotkey off", "save", "icon"}));
 }
 
+TEST_F(SettingsApplyTest, SkinValuesAreStoredBeforeTheSaveAndPositionsAreLeftAlone) {
+    SettingsPages pages = SettingsPages::From(prefs);
+    pages.Skin.BGr = 10;
+    pages.Skin.Vb = 7;
+    pages.Skin.Width = 321;
+    pages.Skin.Height = 123;
+    pages.Skin.Trans = 90;
+    pages.Skin.ViewNP = 0;
+    pages.Skin.SkinName = "Night";
+    prefs.keycount_X = 44;  // written by the X&Y dialog while the preferences were open
+    GeekSkin::Values atSave;
+    effects.SaveAll = [&] { atSave = GeekSkin::Values::From(prefs); };
+    Save(pages);
+    EXPECT_EQ(atSave, pages.Skin);
+    EXPECT_EQ(prefs.keycount_X, 44);
+}
+
 TEST_F(SettingsApplyTest, PortableBoxCreatesAndDeletesTheMarker) {
     SettingsPages pages = SettingsPages::From(prefs);
     pages.PortableMode = 1;
