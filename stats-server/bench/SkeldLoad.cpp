@@ -53,9 +53,8 @@ httplib::Client NewClient(const SkeldLoad::Settings& settings) {
 }
 
 // One skeld; `answered` is false when no HTTP answer came.
-std::string PostSkeld(httplib::Client& client, const std::string& userId,
-                      const std::string& token, std::int64_t keys, std::int64_t clicks,
-                      bool& answered) {
+std::string PostSkeld(httplib::Client& client, const std::string& userId, const std::string& token,
+                      std::int64_t keys, std::int64_t clicks, bool& answered) {
     const auto result = client.Post("/server.php",
                                     EncodedForm({{"action", "skeld"},
                                                  {"ostype", "1"},
@@ -69,7 +68,7 @@ std::string PostSkeld(httplib::Client& client, const std::string& userId,
                                     "application/x-www-form-urlencoded");
     answered = static_cast<bool>(result);
     if (!result) {
-        return {};
+        return "no answer (" + httplib::to_string(result.error()) + ")";
     }
     return result->status == 200 ? result->body : "HTTP " + std::to_string(result->status);
 }
@@ -95,7 +94,8 @@ std::string SkeldLoad::Register(int index, Account& account) const {
                                                  {"email", name + "@example.org"}}),
                                     "application/x-www-form-urlencoded");
     if (!result || result->status != 200 || !result->body.starts_with("100 OK ")) {
-        return "registering " + name + " failed: " + (result ? result->body : "no answer");
+        return "registering " + name + " failed: " +
+               (result ? result->body : "no answer (" + httplib::to_string(result.error()) + ")");
     }
     const std::string payload = result->body.substr(7);
     const std::size_t space = payload.find(' ');
@@ -123,13 +123,17 @@ void SkeldLoad::RunClient(int client, std::chrono::steady_clock::time_point unti
         const std::int64_t clicks = static_cast<std::int64_t>(random() % 50);
         bool answered = false;
         const auto start = std::chrono::steady_clock::now();
-        const std::string reply = PostSkeld(http, account.userId, account.token, keys, clicks, answered);
+        const std::string reply =
+            PostSkeld(http, account.userId, account.token, keys, clicks, answered);
         tally.latenciesMs.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());
         if (!answered) {
             ++tally.unanswered;
             account.uncertain = true;
+            if (tally.error.empty()) {
+                tally.error = reply;
+            }
             continue;
         }
         if (!reply.starts_with("100 P OK ")) {
@@ -159,8 +163,8 @@ void SkeldLoad::CheckTotals(Report& report) {
         bool answered = false;
         const std::string reply = PostSkeld(http, account.userId, account.token, 0, 0, answered);
         ++report.accountsChecked;
-        const auto fields =
-            reply.starts_with("100 P OK ") ? TabFields(reply.substr(9)) : std::vector<std::string>{};
+        const auto fields = reply.starts_with("100 P OK ") ? TabFields(reply.substr(9))
+                                                           : std::vector<std::string>{};
         const std::string expected =
             std::to_string(account.keys) + " keys, " + std::to_string(account.clicks) + " clicks";
         if (fields.size() != 5 || fields[0] != std::to_string(account.keys) ||
@@ -181,13 +185,16 @@ SkeldLoad::Report SkeldLoad::Run() {
               std::to_string(std::chrono::system_clock::now().time_since_epoch().count() % 1000000);
     accounts_.assign(static_cast<std::size_t>(settings_.accounts), Account{});
 
-    // Registration hashes each password once: spread it over the clients too.
-    std::vector<std::string> errors(static_cast<std::size_t>(settings_.clients));
+    // Registration hashes each password once, so a few threads share it. Not one per client:
+    // the server's listen backlog is the library's 5, and a burst of 50 connections made at
+    // once loses some of them, which would end the run before it began.
+    const int registrars = std::min(settings_.clients, 4);
+    std::vector<std::string> errors(static_cast<std::size_t>(registrars));
     {
         std::vector<std::jthread> threads;
-        for (int client = 0; client < settings_.clients; ++client) {
-            threads.emplace_back([this, client, &errors] {
-                for (int i = client; i < settings_.accounts; i += settings_.clients) {
+        for (int client = 0; client < registrars; ++client) {
+            threads.emplace_back([this, client, registrars, &errors] {
+                for (int i = client; i < settings_.accounts; i += registrars) {
                     std::string error = Register(i, accounts_[static_cast<std::size_t>(i)]);
                     if (!error.empty() && errors[static_cast<std::size_t>(client)].empty()) {
                         errors[static_cast<std::size_t>(client)] = error;
@@ -224,7 +231,7 @@ SkeldLoad::Report SkeldLoad::Run() {
         report.refused += tally.refused;
         report.unanswered += tally.unanswered;
         if (!tally.error.empty() && report.mismatches.empty()) {
-            report.mismatches.push_back("a skeld was refused: \"" + tally.error + "\"");
+            report.mismatches.push_back("a skeld was not accepted: \"" + tally.error + "\"");
         }
     }
     std::sort(latencies.begin(), latencies.end());

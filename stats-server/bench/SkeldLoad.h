@@ -49,8 +49,7 @@ private:
     };
 
     std::string Register(int index, Account& account) const;
-    void RunClient(int client, std::chrono::steady_clock::time_point until,
-                   ClientTally& tally);
+    void RunClient(int client, std::chrono::steady_clock::time_point until, ClientTally& tally);
     void CheckTotals(Report& report);
 
     Settings settings_;

@@ -125,8 +125,7 @@ int main(int argc, char** argv) {
     std::cout << "Server " << load.host << ":" << load.port
               << (options->server.empty() ? " (SQLite, in this process" : " (given")
               << (options->noCache ? ", no credential cache)" : ")") << "; " << load.accounts
-              << " accounts, " << load.clients << " clients, " << load.duration.count()
-              << " s\n";
+              << " accounts, " << load.clients << " clients, " << load.duration.count() << " s\n";
     const SkeldLoad::Report report = SkeldLoad(load).Run();
     if (server) {
         server->Stop();
