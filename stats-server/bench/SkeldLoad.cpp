@@ -230,8 +230,8 @@ SkeldLoad::Report SkeldLoad::Run() {
         report.accepted += tally.accepted;
         report.refused += tally.refused;
         report.unanswered += tally.unanswered;
-        if (!tally.error.empty() && report.mismatches.empty()) {
-            report.mismatches.push_back("a skeld was not accepted: \"" + tally.error + "\"");
+        if (report.firstFailure.empty()) {
+            report.firstFailure = tally.error;
         }
     }
     std::sort(latencies.begin(), latencies.end());

@@ -28,6 +28,7 @@ public:
         double p50Ms = 0, p90Ms = 0, p99Ms = 0;
         int accountsChecked = 0;
         std::vector<std::string> mismatches;  // one line per account whose totals differ
+        std::string firstFailure;             // the first skeld that was not accepted
     };
 
     explicit SkeldLoad(Settings settings) : settings_(std::move(settings)) {}

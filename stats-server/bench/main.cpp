@@ -142,6 +142,9 @@ int main(int argc, char** argv) {
     std::printf("refused %lld, unanswered %lld; totals checked for %d accounts: %s\n",
                 static_cast<long long>(report.refused), static_cast<long long>(report.unanswered),
                 report.accountsChecked, report.mismatches.empty() ? "all exact" : "MISMATCH");
+    if (!report.firstFailure.empty()) {
+        std::printf("first skeld not accepted: \"%s\"\n", report.firstFailure.c_str());
+    }
     for (const std::string& line : report.mismatches) {
         std::printf("  %s\n", line.c_str());
     }
