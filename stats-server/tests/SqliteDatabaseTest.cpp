@@ -12,8 +12,9 @@ TEST(SqliteDatabaseTest, AReusedStatementStartsAfreshEachTime) {
     std::string error;
     ASSERT_TRUE(database.Open(folder / "reuse.sqlite", error)) << error;
     ASSERT_TRUE(database.Execute("PRAGMA journal_mode = WAL"));
-    ASSERT_TRUE(database.Execute("CREATE TABLE t (k INTEGER, v TEXT);"
-                                 "INSERT INTO t VALUES (1, 'one'), (1, 'uno'), (2, 'two')"));
+    ASSERT_TRUE(
+        database.Execute("CREATE TABLE t (k INTEGER, v TEXT);"
+                         "INSERT INTO t VALUES (1, 'one'), (1, 'uno'), (2, 'two')"));
     constexpr const char* kSql = "SELECT v FROM t WHERE k = ? ORDER BY v";
 
     SqliteStatement& first = database.Reused(kSql);
