@@ -44,9 +44,11 @@ std::vector<std::string> TabFields(const std::string& payload) {
     }
 }
 
+// A connection per request, as the client makes them: a kept-alive connection would hold one
+// of the server's worker threads between requests, which no real client does.
 httplib::Client NewClient(const SkeldLoad::Settings& settings) {
     httplib::Client client(settings.host, settings.port);
-    client.set_keep_alive(true);
+    client.set_keep_alive(false);
     client.set_connection_timeout(10);
     client.set_read_timeout(30);
     return client;
