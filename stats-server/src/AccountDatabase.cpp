@@ -50,14 +50,20 @@ Account ReadAccount(const SqliteStatement& row) {
 
 template <typename T, typename Read>
 Lookup<T> LookupOne(SqliteStatement& statement, Read read) {
+    Lookup<T> found{LookupStatus::Failed, T{}};
     switch (statement.Step()) {
         case SqliteStatement::StepResult::Row:
-            return {LookupStatus::Found, read(statement)};
+            found = {LookupStatus::Found, read(statement)};
+            break;
         case SqliteStatement::StepResult::Done:
-            return {LookupStatus::Missing, T{}};
+            found = {LookupStatus::Missing, T{}};
+            break;
         default:
-            return {LookupStatus::Failed, T{}};
+            break;
     }
+    // A reused statement must not keep its read open.
+    statement.Reset();
+    return found;
 }
 
 }  // namespace
@@ -79,7 +85,7 @@ bool AccountDatabase::Open(const std::filesystem::path& file, std::string& error
 
 Lookup<Account> AccountDatabase::FindAccount(std::int64_t userId) {
     std::scoped_lock lock(mutex_);
-    auto statement = database_.Prepare(std::string(kAccountColumns) + "WHERE user_id = ?");
+    auto& statement = database_.Reused(std::string(kAccountColumns) + "WHERE user_id = ?");
     statement.Bind(1, userId);
     return LookupOne<Account>(statement, ReadAccount);
 }
@@ -93,7 +99,7 @@ Lookup<Account> AccountDatabase::FindAccountByName(std::string_view name) {
 
 Lookup<Computer> AccountDatabase::FindComputer(std::int64_t userId, std::string_view name) {
     std::scoped_lock lock(mutex_);
-    auto statement = database_.Prepare(
+    auto& statement = database_.Reused(
         "SELECT computer_id, user_id, name, token, last_skeld FROM computers "
         "WHERE user_id = ? AND name = ?");
     statement.Bind(1, userId).Bind(2, name);
@@ -125,7 +131,7 @@ Lookup<Standing> AccountDatabase::StandingOf(std::int64_t userId) {
 }
 
 Lookup<Standing> AccountDatabase::StandingLocked(std::int64_t userId) {
-    auto totals = database_.Prepare(
+    auto& totals = database_.Reused(
         "SELECT total_keys, total_clicks, total_miles, "
         "(SELECT COUNT(*) FROM accounts AS other WHERE other.total_keys > mine.total_keys), "
         "(SELECT COUNT(*) FROM accounts) "
@@ -202,30 +208,33 @@ AccountDatabase::SkeldOutcome AccountDatabase::ApplySkeld(const SkeldUpload& upl
     }
     // The token check, the totals and the new token belong together: of two skelds showing
     // the same token only the first is counted.
-    auto computer =
-        database_.Prepare("SELECT user_id, token, last_skeld FROM computers WHERE computer_id = ?");
+    auto& computer =
+        database_.Reused("SELECT user_id, token, last_skeld FROM computers WHERE computer_id = ?");
     computer.Bind(1, upload.computerId);
     if (computer.Step() != SqliteStatement::StepResult::Row) {
+        computer.Reset();
         Rollback();
         return {};
     }
     const std::int64_t userId = computer.ColumnInteger(0);
-    if (computer.ColumnText(1) != upload.token) {
+    const bool tokenMatches = computer.ColumnText(1) == upload.token;
+    const std::int64_t lastSkeld = computer.ColumnInteger(2);
+    computer.Reset();
+    if (!tokenMatches) {
         Rollback();
         return {SkeldStatus::WrongToken, {}};
     }
-    const std::int64_t lastSkeld = computer.ColumnInteger(2);
     const std::int64_t elapsed = upload.now - lastSkeld;
     if (upload.throttleSeconds > 0 && lastSkeld != 0 && elapsed >= 0 &&
         elapsed < upload.throttleSeconds) {
         Rollback();
         return {SkeldStatus::Throttled, {}};
     }
-    auto totals = database_.Prepare(
+    auto& totals = database_.Reused(
         "UPDATE accounts SET total_keys = total_keys + ?, total_clicks = total_clicks + ?, "
         "total_miles = total_miles + ? WHERE user_id = ?");
     totals.Bind(1, upload.keys).Bind(2, upload.clicks).Bind(3, upload.miles).Bind(4, userId);
-    auto token = database_.Prepare(
+    auto& token = database_.Reused(
         "UPDATE computers SET token = ?, last_skeld = ?, skelds = skelds + 1 "
         "WHERE computer_id = ?");
     token.Bind(1, upload.newToken).Bind(2, upload.now).Bind(3, upload.computerId);

@@ -59,3 +59,8 @@ void CredentialCache::Forget(std::int64_t userId) {
     const std::lock_guard lock(mutex_);
     entries_.erase(userId);
 }
+
+void CredentialCache::SetLifetime(Clock::duration lifetime) {
+    const std::lock_guard lock(mutex_);
+    lifetime_ = lifetime;
+}

@@ -26,6 +26,8 @@ public:
     void Remember(std::int64_t userId, std::string_view storedHash, std::string_view password,
                   Clock::time_point now = Clock::now());
     void Forget(std::int64_t userId);
+    // From now on entries older than `lifetime` are dropped; zero remembers nothing.
+    void SetLifetime(Clock::duration lifetime);
 
     // The one the server's logins share.
     static CredentialCache& Shared();

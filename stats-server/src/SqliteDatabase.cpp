@@ -39,10 +39,12 @@ bool MakePrivate(const std::filesystem::path& file, std::string& error) {
 }  // namespace
 
 SqliteDatabase::~SqliteDatabase() {
+    reused_.clear();
     sqlite3_close_v2(database_);
 }
 
 bool SqliteDatabase::Open(const std::filesystem::path& file, std::string& error) {
+    reused_.clear();
     sqlite3_close_v2(database_);
     database_ = nullptr;
     if (!MakePrivate(file, error)) {
@@ -68,6 +70,16 @@ bool SqliteDatabase::Execute(std::string_view sql) {
 
 SqliteStatement SqliteDatabase::Prepare(std::string_view sql) {
     return database_ != nullptr ? SqliteStatement(database_, sql) : SqliteStatement();
+}
+
+SqliteStatement& SqliteDatabase::Reused(std::string_view sql) {
+    auto [entry, added] = reused_.try_emplace(std::string(sql));
+    if (added || !entry->second.IsValid()) {
+        entry->second = Prepare(sql);
+    } else {
+        entry->second.Reset();
+    }
+    return entry->second;
 }
 
 std::int64_t SqliteDatabase::LastInsertId() const {

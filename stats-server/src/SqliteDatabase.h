@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "SqliteStatement.h"
 
@@ -24,10 +25,14 @@ public:
 
     bool Execute(std::string_view sql);
     SqliteStatement Prepare(std::string_view sql);
+    // The statement for `sql`, prepared on first use and kept, reset and unbound: for the
+    // requests that come all the time. Reset it after reading its rows; valid until Open.
+    SqliteStatement& Reused(std::string_view sql);
 
     std::int64_t LastInsertId() const;
     std::string LastError() const;
 
 private:
     sqlite3* database_ = nullptr;
+    std::unordered_map<std::string, SqliteStatement> reused_;
 };

@@ -64,6 +64,14 @@ SqliteStatement::StepResult SqliteStatement::Step() {
     }
 }
 
+void SqliteStatement::Reset() {
+    if (statement_ != nullptr) {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
+    bindFailed_ = false;
+}
+
 bool SqliteStatement::Run() {
     StepResult result = Step();
     while (result == StepResult::Row) {

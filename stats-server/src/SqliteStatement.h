@@ -30,6 +30,9 @@ public:
     SqliteStatement& Bind(int index, std::string_view text);
 
     StepResult Step();
+    // Ready to run again: back before its first row, with no parameters bound. A statement
+    // that stopped at a row keeps its read open until then.
+    void Reset();
     // Steps to the end; true when no step failed.
     bool Run();
 

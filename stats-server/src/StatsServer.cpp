@@ -1,6 +1,7 @@
 #include "StatsServer.h"
 
 #include <arpa/inet.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 #include <csignal>
@@ -200,11 +201,23 @@ bool StatsServer::IsLoopbackPeer(std::string_view address) {
 bool StatsServer::Start(const std::string& host, int port, std::string& error) {
     // A client that goes away in the middle of a reply must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
+    // The library listens with a backlog of 5: at the top of the hour dozens of clients connect
+    // at once, and those beyond it wait a second or more for the SYN to be sent again. Listening
+    // again on the bound socket raises the backlog to the system's limit.
+    socket_t listening = INVALID_SOCKET;
+    http_.set_socket_options([&listening](socket_t socket) {
+        httplib::default_socket_options(socket);
+        listening = socket;
+    });
     errno = 0;
     if (port == 0) {
         port_ = http_.bind_to_any_port(host);
     } else {
         port_ = http_.bind_to_port(host, port) ? port : -1;
+    }
+    http_.set_socket_options(httplib::default_socket_options);
+    if (port_ >= 0 && listening != INVALID_SOCKET) {
+        ::listen(listening, SOMAXCONN);
     }
     if (port_ < 0) {
         error = "cannot listen on " + host + ":" + std::to_string(port) +

@@ -36,4 +36,16 @@ TEST(CredentialCacheTest, EntriesExpireAndCanBeForgotten) {
     EXPECT_FALSE(cache.Matches(2, "h", "pw", start + 1min));
 }
 
+TEST(CredentialCacheTest, AShortenedLifetimeAppliesToEntriesAlreadyHeld) {
+    CredentialCache cache(10min);
+    const auto start = CredentialCache::Clock::time_point{} + 1h;
+    cache.Remember(1, "h", "pw", start);
+    cache.SetLifetime(5min);
+    EXPECT_FALSE(cache.Matches(1, "h", "pw", start + 6min));
+
+    cache.SetLifetime(CredentialCache::Clock::duration::zero());  // remembers nothing
+    cache.Remember(2, "h", "pw", start);
+    EXPECT_FALSE(cache.Matches(2, "h", "pw", start));
+}
+
 }  // namespace
