@@ -193,6 +193,26 @@ protected:
         return windows.empty() ? "" : windows.front();
     }
 
+    // The visible windows of the process with this title, apart from its tray icon.
+    std::vector<std::string> WindowsNamed(pid_t pid, const std::string& icon,
+                                          const std::string& title) const {
+        std::vector<std::string> named;
+        for (const std::string& window :
+             Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))) {
+            if (Xdotool({"getwindowname", window}) == title + "\n" && window != icon) {
+                named.push_back(window);
+            }
+        }
+        return named;
+    }
+
+    // The first such window, waited for up to 10 s; "" when none came.
+    std::string WaitForWindow(pid_t pid, const std::string& icon, const std::string& title) const {
+        std::vector<std::string> found;
+        PollUntil([&] { return !(found = WindowsNamed(pid, icon, title)).empty(); }, 10s);
+        return found.empty() ? std::string() : found.front();
+    }
+
     struct Geometry {
         int X = 0, Y = 0, Width = 0, Height = 0;
     };
@@ -525,20 +545,9 @@ TEST_F(DesktopTest, EnterInTheAccountDetailsPressesOkAfterAnotherButton) {
     ASSERT_FALSE(icon.empty()) << "no tray icon";
     const pid_t pid = counters_[0]->Pid();
     const auto windowsNamed = [&](const std::string& title) {
-        std::vector<std::string> named;
-        for (const std::string& window :
-             Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))) {
-            if (Xdotool({"getwindowname", window}) == title + "\n" && window != icon) {
-                named.push_back(window);
-            }
-        }
-        return named;
+        return WindowsNamed(pid, icon, title);
     };
-    const auto waitFor = [&](const std::string& title) {
-        std::vector<std::string> found;
-        PollUntil([&] { return !(found = windowsNamed(title)).empty(); }, 10s);
-        return found.empty() ? std::string() : found.front();
-    };
+    const auto waitFor = [&](const std::string& title) { return WaitForWindow(pid, icon, title); };
 
     // The tray menu, its Account submenu (by its mnemonic), and a click on the submenu's first
     // item, "Local Account Details" ("l" would be ambiguous there).
@@ -592,20 +601,9 @@ TEST_F(DesktopTest, PreferencesFromTheTrayMenuSaveWithEnterAndCorrectTheKeyLimit
     ASSERT_FALSE(icon.empty()) << "no tray icon";
     const pid_t pid = counters_[0]->Pid();
     const auto windowsNamed = [&](const std::string& title) {
-        std::vector<std::string> named;
-        for (const std::string& window :
-             Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))) {
-            if (Xdotool({"getwindowname", window}) == title + "\n" && window != icon) {
-                named.push_back(window);
-            }
-        }
-        return named;
+        return WindowsNamed(pid, icon, title);
     };
-    const auto waitFor = [&](const std::string& title) {
-        std::vector<std::string> found;
-        PollUntil([&] { return !(found = windowsNamed(title)).empty(); }, 10s);
-        return found.empty() ? std::string() : found.front();
-    };
+    const auto waitFor = [&](const std::string& title) { return WaitForWindow(pid, icon, title); };
     WaitUntilSkeldAllowed();  // the menu's items are usable
 
     const Geometry iconAt = GeometryOf(icon);
