@@ -4,14 +4,19 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/uinput.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -327,6 +332,64 @@ TEST(EvdevInputSourceOpenTest, AFolderThatCannotBeWatchedIsAnError) {
                                      [](int) { return EvdevDeviceScan::Kind{}; }, &error),
               nullptr);
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+}
+
+// A virtual keyboard the kernel makes (uinput), found by its capabilities as the program finds
+// one, plugged in, typed on and unplugged while the source runs.
+TEST(EvdevInputSourceKernelTest, AVirtualKeyboardIsFoundReadAndDroppedWhenItGoes) {
+    const int uinput = ::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (uinput < 0) {
+        GTEST_SKIP() << "/dev/uinput cannot be opened (" << std::strerror(errno)
+                     << "): this kernel offers no virtual input devices here";
+    }
+    std::unique_ptr<EvdevInputSource> source = EvdevInputSource::Open(
+        EvdevInputSource::kDeviceFolder, EvdevDeviceScan::KernelCapabilities);
+    ASSERT_NE(source, nullptr);
+    const std::vector<std::string> before = source->DevicePaths();
+
+    ::ioctl(uinput, UI_SET_EVBIT, EV_KEY);
+    for (int key = KEY_ESC; key <= KEY_SPACE; ++key) {
+        ::ioctl(uinput, UI_SET_KEYBIT, key);
+    }
+    uinput_setup setup{};
+    setup.id.bustype = BUS_VIRTUAL;
+    std::strcpy(setup.name, "Kestrovin test keyboard");
+    ASSERT_EQ(::ioctl(uinput, UI_DEV_SETUP, &setup), 0) << std::strerror(errno);
+    ASSERT_EQ(::ioctl(uinput, UI_DEV_CREATE), 0) << std::strerror(errno);
+
+    Delivered keys;
+    const auto dispatchUntil = [&](const std::function<bool()>& done) {
+        for (int waits = 0; waits < 50 && !done(); ++waits) {
+            pollfd ready{source->FileDescriptor(), POLLIN, 0};
+            ::poll(&ready, 1, 100);
+            source->Dispatch(
+                [&](const RawInput& input) {
+                    if (input.header.dwType == RawInput::kTypeKeyboard) {
+                        keys.emplace_back(input.keyboard.VKey, input.keyboard.Message);
+                    }
+                },
+                {});
+        }
+        return done();
+    };
+    ASSERT_TRUE(dispatchUntil([&] { return source->DevicePaths().size() > before.size(); }))
+        << "the virtual keyboard was not picked up";
+
+    for (const auto& [code, value] : {std::pair{KEY_K, 1}, {KEY_K, 2}, {KEY_K, 0}}) {
+        const input_event events[] = {Event(EV_KEY, static_cast<unsigned short>(code), value),
+                                      Event(EV_SYN, SYN_REPORT, 0)};
+        ASSERT_EQ(::write(uinput, events, sizeof events), static_cast<ssize_t>(sizeof events));
+    }
+    const Delivered typed{{'K', kDown}, {'K', kUp}};
+    // The machine's own keyboards may be typed on meanwhile: only ours is looked for.
+    EXPECT_TRUE(dispatchUntil([&] {
+        return std::search(keys.begin(), keys.end(), typed.begin(), typed.end()) != keys.end();
+    }));
+
+    ::ioctl(uinput, UI_DEV_DESTROY);
+    ::close(uinput);
+    EXPECT_TRUE(dispatchUntil([&] { return source->DevicePaths() == before; }))
+        << "the unplugged keyboard was not dropped";
 }
 
 }  // namespace
