@@ -199,6 +199,16 @@ void CSkeldApp::OpenDeviceInput(std::unique_ptr<InputSource>& input,
         perInchY = screen->logicalDotsPerInchY();
     }
     pointer = std::make_unique<EvdevPointer>(devices->Motion(), qRound(perInchX), qRound(perInchY));
+    std::string read;
+    for (const std::string& path : devices->DevicePaths()) {
+        read += " " + path;
+    }
+    logs_.WriteDebugLog(Record.Prefs.PortableMode, "Reading the input devices:%s",
+                        read.empty() ? " none yet" : read.c_str());
+    for (const std::string& refused : devices->Refused()) {
+        logs_.WriteDebugLog(Record.Prefs.PortableMode, "Input device not read: %s",
+                            refused.c_str());
+    }
     input = std::move(devices);
 }
 

@@ -230,6 +230,9 @@ TEST_F(SkeldAppTest, InAWaylandSessionKeysCountWithoutAnXDisplay) {
     }
 
     EXPECT_EQ(app.Record.Account.TotalKeys, keysBefore + 3);
+    std::ifstream log(temp / "data" / "Kestrovin" / "Debug.log");
+    const std::string logged((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(logged.find("Reading the input devices: none yet"), std::string::npos) << logged;
     EXPECT_EQ(app.Frequencies.Entries(), (KeyFrequencyTable::Counts{{'W', 1}, {'A', 1}, {'Y', 1}}));
 }
 

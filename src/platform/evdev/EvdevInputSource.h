@@ -43,6 +43,8 @@ public:
     std::shared_ptr<const RelativeMotion> Motion() const { return motion_; }
     // The paths of the devices read now, sorted.
     std::vector<std::string> DevicePaths() const;
+    // The entries that could not be opened at the start, with why.
+    const std::vector<std::string>& Refused() const { return refused_; }
     // What the user must be told at the start: entries were refused and no keyboard could be
     // opened, so keys would not be counted. Nothing when counting works.
     std::optional<std::string> AccessProblem() const;
