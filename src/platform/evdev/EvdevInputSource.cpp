@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/InputBackendChoice.h"
 
@@ -172,20 +173,32 @@ void EvdevInputSource::TakeFolderChanges() {
         for (ssize_t at = 0; at < got;) {
             const auto* change = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + change->len);
-            const std::string name = change->len > 0 ? change->name : "";
-            if (!name.starts_with("event")) {
-                continue;
-            }
-            const std::string path = folder_ + "/" + name;
-            bool open = false;
-            for (const auto& [fd, device] : devices_) {
-                open = open || device->path == path;
-            }
-            EvdevDeviceScan::Device device;
-            if (!open && EvdevDeviceScan::Open(path, query_, &device, nullptr)) {
-                Add(device);
+            if ((change->mask & IN_Q_OVERFLOW) != 0) {
+                // Notices were lost: look at every entry again.
+                std::error_code ignored;
+                for (const auto& entry : std::filesystem::directory_iterator(folder_, ignored)) {
+                    OpenIfNew(entry.path().filename().string());
+                }
+            } else if (change->len > 0) {
+                OpenIfNew(change->name);
             }
         }
+    }
+}
+
+void EvdevInputSource::OpenIfNew(const std::string& name) {
+    if (!name.starts_with("event")) {
+        return;
+    }
+    const std::string path = folder_ + "/" + name;
+    for (const auto& [fd, device] : devices_) {
+        if (device->path == path) {
+            return;
+        }
+    }
+    EvdevDeviceScan::Device device;
+    if (EvdevDeviceScan::Open(path, query_, &device, nullptr)) {
+        Add(device);
     }
 }
 

@@ -68,6 +68,8 @@ private:
     void Drop(int fd);
     void ReadDevice(int fd);
     void TakeFolderChanges();
+    // Opens the folder's entry `name` unless it is open already or no device of ours.
+    void OpenIfNew(const std::string& name);
 
     const std::string folder_;
     const EvdevDeviceScan::CapabilityQuery query_;

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <vector>
@@ -215,6 +216,24 @@ TEST_F(EvdevInputSourceTest, DevicesPluggedInLaterAreReadOnceTheyAreKeyboardsOrM
     delivered_.clear();
     ASSERT_TRUE(Dispatch());
     EXPECT_EQ(delivered_, (Delivered{{'L', kUp}}));
+}
+
+// More changes than the kernel queues for the folder: the notices are lost, the device that
+// came meanwhile is found all the same.
+TEST_F(EvdevInputSourceTest, ADevicePluggedInWhileNoticesOverflowIsFound) {
+    int queued = 16384;
+    std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> queued;
+    OpenSource();
+    // Two files by turns: the kernel merges a notice with the same one just before it.
+    std::ofstream(folder_ / "busy0");
+    std::ofstream(folder_ / "busy1");
+    for (int change = 0; change <= queued; ++change) {
+        const std::string busy = (folder_ / ("busy" + std::to_string(change % 2))).string();
+        ASSERT_EQ(::chmod(busy.c_str(), change % 4 < 2 ? 0600 : 0644), 0);
+    }
+    Plug("event8", true, false);
+    ASSERT_TRUE(Dispatch());
+    EXPECT_EQ(DeviceNames(), (std::vector<std::string>{"event8"}));
 }
 
 TEST_F(EvdevInputSourceTest, HotKeyOnlyWhileRegisteredAndItsKeysAlwaysCount) {
