@@ -112,7 +112,7 @@ bool EvdevInputSource::Dispatch(const InputHandler& onInput, const HotKeyHandler
         if (ready[i].data.fd == folderWatch_) {
             folderChanged = true;
         } else {
-            ReadDevice(ready[i].data.fd);
+            ReadDevice(ready[i].data.fd, (ready[i].events & (EPOLLERR | EPOLLHUP)) != 0);
         }
     }
     if (folderChanged) {
@@ -136,7 +136,7 @@ bool EvdevInputSource::Dispatch(const InputHandler& onInput, const HotKeyHandler
     return true;
 }
 
-void EvdevInputSource::ReadDevice(int fd) {
+void EvdevInputSource::ReadDevice(int fd, bool hungUp) {
     const auto found = devices_.find(fd);
     if (found == devices_.end()) {
         return;
@@ -157,8 +157,9 @@ void EvdevInputSource::ReadDevice(int fd) {
     if (dx != 0 || dy != 0) {
         motion_->Add(dx, dy);
     }
-    // Unplugged, or failing for another reason: either way nothing more will come from it.
-    if (state != EvdevReader::State::Open) {
+    // Unplugged, or failing for another reason: either way nothing more will come from it. A
+    // descriptor hung up with nothing left to read would otherwise stay ready for ever.
+    if (state != EvdevReader::State::Open || hungUp) {
         Drop(fd);
     }
 }

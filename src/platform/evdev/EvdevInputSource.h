@@ -66,7 +66,8 @@ private:
                      int folderWatch);
     void Add(const EvdevDeviceScan::Device& device);
     void Drop(int fd);
-    void ReadDevice(int fd);
+    // `hungUp`: the descriptor reported an error or a hang-up.
+    void ReadDevice(int fd, bool hungUp);
     void TakeFolderChanges();
     // Opens the folder's entry `name` unless it is open already or no device of ours.
     void OpenIfNew(const std::string& name);
