@@ -357,6 +357,39 @@ protected:
         environment_.push_back(name + "=" + value);
     }
 
+    // Opens the tray menu with a right click on the icon; false when no menu came.
+    bool OpenTrayMenu(pid_t pid, const std::string& icon) const {
+        const auto windows = [&] {
+            return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
+        };
+        const std::vector<std::string> before = windows();
+        const Geometry iconAt = GeometryOf(icon);
+        Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
+                 std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
+        return PollUntil(
+            [&] {
+                for (const std::string& window : windows()) {
+                    if (std::find(before.begin(), before.end(), window) == before.end()) {
+                        return true;
+                    }
+                }
+                return false;
+            },
+            10s);
+    }
+
+    // A picture of one window, kept beside those of failed tests; its path.
+    std::filesystem::path KeepWindowPicture(const std::string& window,
+                                            const std::string& name) const {
+        const std::filesystem::path pictures = KESTROVIN_SCREENSHOT_FOLDER;
+        std::error_code ignored;
+        std::filesystem::create_directories(pictures, ignored);
+        RunToEnd(
+            {"import", "-display", xvfb_.Name(), "-window", window, (pictures / name).string()},
+            PrivateDesktopHome::WithoutDesktop());
+        return pictures / name;
+    }
+
     void SaveScreenshot() const {
         const std::filesystem::path folder = KESTROVIN_SCREENSHOT_FOLDER;
         std::error_code ignored;
@@ -634,6 +667,139 @@ TEST_F(DesktopTest, PreferencesFromTheTrayMenuSaveWithEnterAndCorrectTheKeyLimit
     std::int32_t keys = 0;
     EXPECT_TRUE(store.ReadInt("Software\\Kestrovin\\Preferences", "SkeldEvery", keys));
     EXPECT_EQ(keys, 250);
+    EXPECT_TRUE(StopCounter());
+}
+
+// How many lines of dark text lie in the top 120 pixels of a picture of a log viewer, whose
+// list starts there: the list's header, then one per row shown.
+int TextLinesAtTop(const std::filesystem::path& picture) {
+    const ProgramResult size = RunToEnd({"identify", "-format", "%w", picture.string()},
+                                        PrivateDesktopHome::WithoutDesktop());
+    const int width = size.Status == 0 ? std::atoi(size.Output.c_str()) - 40 : 0;
+    if (width <= 0) {
+        return -1;
+    }
+    // The darkest pixel of each pixel row, apart from the window's edges, one row a line.
+    const std::string across = std::to_string(width);
+    const ProgramResult darkest =
+        RunToEnd({"convert", picture.string(), "-crop", across + "x120+20+0", "+repage",
+                  "-colorspace", "Gray", "-statistic", "Minimum", across + "x1", "-crop",
+                  "1x120+" + std::to_string(width / 2) + "+0", "+repage", "-depth", "8", "txt:-"},
+                 PrivateDesktopHome::WithoutDesktop());
+    if (darkest.Status != 0) {
+        return -1;
+    }
+    int lines = 0;
+    bool inLine = false;
+    std::istringstream rows(darkest.Output);
+    for (std::string row; std::getline(rows, row);) {
+        const std::size_t gray = row.find("gray(");
+        if (row.starts_with("#") || gray == std::string::npos) {
+            continue;
+        }
+        const bool dark = std::atoi(row.c_str() + gray + 5) < 128;
+        lines += dark && !inLine ? 1 : 0;
+        inLine = dark;
+    }
+    return lines;
+}
+
+// The rows of an exported key-frequency page: key name to the count shown beside it.
+std::map<std::string, std::string> HtmlRows(const std::string& html) {
+    std::map<std::string, std::string> rows;
+    const std::string cell = "<td align=\"center\" width=\"50%\">";
+    for (std::size_t at = html.find("<tr bgcolor=\"#"); at != std::string::npos;
+         at = html.find("<tr bgcolor=\"#", at + 1)) {
+        const std::size_t count = html.find(cell, at);
+        const std::size_t key = count == std::string::npos ? count : html.find(cell, count + 1);
+        if (key == std::string::npos || html.compare(count + cell.size(), 3, "<fo") == 0) {
+            continue;  // the header or the footer row
+        }
+        const std::size_t countEnd = html.find("</td>", count);
+        const std::size_t keyEnd = html.find("</td>", key);
+        rows[html.substr(key + cell.size(), keyEnd - key - cell.size())] =
+            html.substr(count + cell.size(), countEnd - count - cell.size());
+    }
+    return rows;
+}
+
+// The tally shown in "Key Frequencies" (read back through its own HTML export) and the skeld's
+// row in the skeld log viewer, both opened from the tray menu with the keyboard.
+TEST_F(DesktopTest, KeyFrequenciesAndTheSkeldLogOpenFromTheTrayMenu) {
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    const pid_t pid = counters_[0]->Pid();
+    const auto waitFor = [&](const std::string& title) { return WaitForWindow(pid, icon, title); };
+    Type("hello");
+    WaitUntilSkeldAllowed();  // the menu's items are usable
+
+    ASSERT_TRUE(OpenTrayMenu(pid, icon)) << "no menu";
+    Xdotool({"key", "k"});  // "&Key Frequencies"
+    const std::string dialog = waitFor("Key Frequencies");
+    ASSERT_FALSE(dialog.empty()) << "no Key Frequencies dialog";
+    KeepWindowPicture(dialog, "KeyFrequencies.png");
+
+    // "Export as HTML" follows the list, the check box and "Reset chart"; the save dialog takes
+    // the whole path typed over its proposed name.
+    const std::filesystem::path exported = folder_ / "exported.html";
+    Xdotool({"windowfocus", "--sync", dialog});
+    Xdotool({"key", "--delay", "80", "Tab", "Tab", "Tab", "space"});
+    const std::string save = waitFor("Save As");
+    ASSERT_FALSE(save.empty()) << "no save dialog";
+    Xdotool({"windowfocus", "--sync", save});
+    Xdotool({"key", "ctrl+a"});
+    Xdotool({"type", "--delay", "20", exported.string()});
+    Xdotool({"key", "Return"});
+    ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(exported); }, 10s))
+        << "nothing exported";
+    const std::map<std::string, std::string> rows = HtmlRows(ReadFile(exported));
+    for (const auto& [key, count] :
+         std::map<std::string, std::string>{{"H", "1"}, {"E", "1"}, {"L", "2"}, {"O", "1"}}) {
+        EXPECT_EQ(rows.count(key) == 0 ? "missing" : rows.at(key), count) << key;
+    }
+    EXPECT_NE(ReadFile(exported).find("<td>AccountName:</td> <td>deskuser</td>"),
+              std::string::npos);
+    Xdotool({"windowfocus", "--sync", dialog});
+    Xdotool({"key", "Escape"});
+    ASSERT_TRUE(PollUntil([&] { return WindowsNamed(pid, icon, "Key Frequencies").empty(); }, 10s))
+        << "Escape did not close the dialog";
+
+    // A double click on the icon skelds; its line goes into Skelds.log.
+    const Geometry iconAt = GeometryOf(icon);
+    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
+             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "--repeat", "2", "--delay",
+             "80", "1"});
+    ASSERT_TRUE(ServerKeysReach(5));
+    std::string logged;
+    ASSERT_TRUE(
+        PollUntil([&] { return !(logged = ReadFile(DataFile("Skelds.log"))).empty(); }, 10s));
+    ASSERT_EQ(std::count(logged.begin(), logged.end(), '\n'), 1) << logged;
+
+    // "&Help && Support", "Log&s", "&Skelds".
+    ASSERT_TRUE(OpenTrayMenu(pid, icon)) << "no menu";
+    Xdotool({"key", "--delay", "300", "h", "s", "s"});
+    const std::string viewer = waitFor("Kestrovin Skeld Log");
+    ASSERT_FALSE(viewer.empty()) << "no skeld log viewer";
+    const std::filesystem::path withRow = KeepWindowPicture(viewer, "SkeldLog.png");
+    EXPECT_EQ(TextLinesAtTop(withRow), 2) << "the header and one row";
+
+    // "&Empty Log" empties the file and the list, and says so.
+    Xdotool({"windowfocus", "--sync", viewer});
+    Xdotool({"key", "alt+e"});
+    const std::string cleared = waitFor("Kestrovin");
+    ASSERT_FALSE(cleared.empty()) << "no message after emptying the log";
+    EXPECT_EQ(ReadFile(DataFile("Skelds.log")), "");
+    Xdotool({"windowfocus", "--sync", cleared});
+    Xdotool({"key", "Return"});
+    ASSERT_TRUE(PollUntil([&] { return WindowsNamed(pid, icon, "Kestrovin").empty(); }, 10s));
+    const std::filesystem::path empty = folder_ / "skeld-log-emptied.png";
+    RunToEnd({"import", "-display", xvfb_.Name(), "-window", viewer, empty.string()},
+             PrivateDesktopHome::WithoutDesktop());
+    EXPECT_EQ(TextLinesAtTop(empty), 1) << "the header alone";
+    Xdotool({"windowfocus", "--sync", viewer});
+    Xdotool({"key", "Escape"});
+    EXPECT_TRUE(
+        PollUntil([&] { return WindowsNamed(pid, icon, "Kestrovin Skeld Log").empty(); }, 10s));
     EXPECT_TRUE(StopCounter());
 }
 
