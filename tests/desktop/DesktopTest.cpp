@@ -759,6 +759,11 @@ TEST_F(DesktopTest, KeyFrequenciesAndTheSkeldLogOpenFromTheTrayMenu) {
     }
     EXPECT_NE(ReadFile(exported).find("<td>AccountName:</td> <td>deskuser</td>"),
               std::string::npos);
+    // Kept beside the pictures, for a look at it in a browser.
+    std::error_code ignored;
+    std::filesystem::copy_file(
+        exported, std::filesystem::path(KESTROVIN_SCREENSHOT_FOLDER) / "KeyFrequencies.html",
+        std::filesystem::copy_options::overwrite_existing, ignored);
     Xdotool({"windowfocus", "--sync", dialog});
     Xdotool({"key", "Escape"});
     ASSERT_TRUE(PollUntil([&] { return WindowsNamed(pid, icon, "Key Frequencies").empty(); }, 10s))
