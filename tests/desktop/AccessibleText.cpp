@@ -3,8 +3,8 @@
 //
 //   kestrovin-test-a11y TITLE   prints the name of every object inside the top-level window
 //                               with this title, one a line, depth first, each after its
-//                               role ("table cell: 12"); exit status 1 when no such window
-//                               is there (yet)
+//                               role ("tree item: 12"); exit status 1 when no such window
+//                               is there (yet), 2 when there is no accessibility bus
 //
 // Programs only show themselves there when accessibility is on: Qt's with
 // QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1.
@@ -112,10 +112,9 @@ int main(int argc, char** argv) {
 
     // The accessibility bus is a bus of its own, whose address the session bus hands out.
     const QDBusReply<QString> address = QDBusConnection::sessionBus().call(
-        QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"),
-                                       QStringLiteral("/org/a11y/bus"),
-                                       QStringLiteral("org.a11y.Bus"),
-                                       QStringLiteral("GetAddress")),
+        QDBusMessage::createMethodCall(
+            QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+            QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")),
         QDBus::Block, kCallTimeoutMs);
     if (!address.isValid()) {
         std::fprintf(stderr, "kestrovin-test-a11y: no accessibility bus: %s\n",

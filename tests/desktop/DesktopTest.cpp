@@ -724,6 +724,10 @@ protected:
     // "push button: Close"), read as a screen reader reads it; "" while there is no such window.
     std::string Shown(const std::string& title) const {
         const ProgramResult shown = RunToEnd({KESTROVIN_TEST_A11Y, title}, environment_);
+        if (shown.Status == 2 && !saidNoBus_) {
+            saidNoBus_ = true;
+            ADD_FAILURE() << shown.Output << "(scripts/install-deps installs at-spi2-core)";
+        }
         return shown.Status == 0 ? shown.Output : "";
     }
 
@@ -733,6 +737,8 @@ protected:
         PollUntil([&] { return (shown = Shown(title)).find(text) != std::string::npos; }, 10s);
         return shown;
     }
+
+    mutable bool saidNoBus_ = false;
 };
 
 // "Key Frequencies" lists the keys typed with their counts, and its HTML export the same rows;
