@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "AccountDatabase.h"
-#include "CredentialCache.h"
 #include "NumberText.h"
 #include "OutboxFolder.h"
 #include "PasswordHasher.h"
@@ -104,16 +103,17 @@ int main(int argc, char** argv) {
     OutboxFolder outbox(folder / "outbox");
     std::unique_ptr<StatsServer> server;
     if (options->server.empty()) {
-        if (options->noCache) {
-            CredentialCache::Shared().SetLifetime(CredentialCache::Clock::duration::zero());
-        }
         std::string error;
         if (!database.Open(folder / "stats.sqlite", error)) {
             std::cerr << "kestrovin-skeld-load: cannot open the database: " << error << "\n";
             return 1;
         }
+        ServerSettings settings;
+        if (options->noCache) {
+            settings.logins.cacheLifetime = std::chrono::seconds::zero();
+        }
         server = std::make_unique<StatsServer>(database, hasher, SystemClock::Instance(), outbox,
-                                               ServerSettings{});
+                                               settings);
         if (!server->Start("127.0.0.1", 0, error)) {
             std::cerr << "kestrovin-skeld-load: cannot start the server: " << error << "\n";
             return 1;
