@@ -19,8 +19,7 @@ bool LoginGuard::Verify(const Account& account, std::string_view password,
     }
     // The stored hash (salted, so unique) is part of the account's key, so a new password
     // starts a fresh count.
-    const std::string accountKey =
-        std::to_string(account.userId) + ":" + account.passwordHash;
+    const std::string accountKey = std::to_string(account.userId) + ":" + account.passwordHash;
     const std::string addressKey = AddressKey(clientAddress);
     if (!accounts_.Allows(accountKey) || !addresses_.Allows(addressKey)) {
         return false;

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "AccountStore.h"
+#include "SqliteDatabase.h"
+
+// The accounts in one SQLite file (created when missing), for a server on one machine. One
+// connection under one lock: each operation is a transaction of its own.
+class SqliteAccountStore final : public AccountStore {
+public:
+    // Opens or creates the file and its tables.
+    bool Open(const std::filesystem::path& file, std::string& error);
+
+    Lookup<Account> FindAccount(std::int64_t userId) override;
+    Lookup<Account> FindAccountByName(std::string_view name) override;
+    Lookup<Computer> FindComputer(std::int64_t userId, std::string_view name) override;
+    Lookup<std::vector<std::string>> ComputerNames(std::int64_t userId) override;
+    Lookup<Standing> StandingOf(std::int64_t userId) override;
+    Registration Register(std::string_view name, std::string_view passwordHash,
+                          std::string_view email, std::string_view computer, std::string_view token,
+                          std::int64_t now) override;
+    AddStatus AddComputer(std::int64_t userId, std::string_view name,
+                          std::string_view token) override;
+    SkeldOutcome ApplySkeld(const SkeldUpload& upload) override;
+    bool ReplaceToken(std::int64_t computerId, std::string_view token) override;
+    bool StorePasswordReset(std::int64_t userId, std::string_view code,
+                            std::string_view passwordHash, std::int64_t now) override;
+    Lookup<std::int64_t> PasswordResetRequested(std::int64_t userId) override;
+    ConfirmStatus ConfirmPasswordReset(std::string_view code, std::int64_t now,
+                                       std::int64_t maxAgeSeconds) override;
+    bool StoreKeyboardImage(std::string_view name, std::int64_t userId, std::int64_t computerId,
+                            std::string_view xml, std::int64_t now, int keepPerAccount) override;
+    Lookup<std::string> KeyboardImageXml(std::string_view name) override;
+
+private:
+    Lookup<Standing> StandingLocked(std::int64_t userId);
+    bool Commit();
+    void Rollback();
+
+    std::mutex mutex_;
+    SqliteDatabase database_;
+};
