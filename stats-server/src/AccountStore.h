@@ -67,7 +67,7 @@ public:
 
     // Keeps only the newest `keepPerAccount` images of the account.
     virtual bool StoreKeyboardImage(std::string_view name, std::int64_t userId,
-                                    std::int64_t computerId, std::string_view xml,
-                                    std::int64_t now, int keepPerAccount) = 0;
+                                    std::int64_t computerId, std::string_view xml, std::int64_t now,
+                                    int keepPerAccount) = 0;
     virtual Lookup<std::string> KeyboardImageXml(std::string_view name) = 0;
 };

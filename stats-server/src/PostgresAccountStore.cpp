@@ -198,12 +198,9 @@ Lookup<Standing> PostgresAccountStore::StandingWith(PostgresConnection& connecti
         });
 }
 
-AccountStore::Registration PostgresAccountStore::Register(std::string_view name,
-                                                          std::string_view passwordHash,
-                                                          std::string_view email,
-                                                          std::string_view computer,
-                                                          std::string_view token,
-                                                          std::int64_t now) {
+AccountStore::Registration PostgresAccountStore::Register(
+    std::string_view name, std::string_view passwordHash, std::string_view email,
+    std::string_view computer, std::string_view token, std::int64_t now) {
     Lease connection = Take();
     if (!connection || !connection->Execute("BEGIN")) {
         return {};
@@ -276,18 +273,21 @@ AccountStore::SkeldOutcome PostgresAccountStore::ApplySkeld(const SkeldUpload& u
     }
     const bool counted =
         connection
-            .Run("UPDATE accounts SET total_keys = total_keys + $1, "
-                 "total_clicks = total_clicks + $2, total_miles = total_miles + $3 "
-                 "WHERE user_id = $4",
-                 {P::Param(upload.keys), P::Param(upload.clicks), P::Param(upload.miles),
-                  P::Param(userId)})
+            .Run(
+                "UPDATE accounts SET total_keys = total_keys + $1, "
+                "total_clicks = total_clicks + $2, total_miles = total_miles + $3 "
+                "WHERE user_id = $4",
+                {P::Param(upload.keys), P::Param(upload.clicks), P::Param(upload.miles),
+                 P::Param(userId)})
             .Ok() &&
         connection
-            .Run("UPDATE computers SET token = $1, last_skeld = $2, skelds = skelds + 1 "
-                 "WHERE computer_id = $3",
-                 {P::Param(upload.newToken), P::Param(upload.now), P::Param(upload.computerId)})
+            .Run(
+                "UPDATE computers SET token = $1, last_skeld = $2, skelds = skelds + 1 "
+                "WHERE computer_id = $3",
+                {P::Param(upload.newToken), P::Param(upload.now), P::Param(upload.computerId)})
             .Ok();
-    const Lookup<Standing> standing = counted ? StandingWith(connection, userId) : Lookup<Standing>{};
+    const Lookup<Standing> standing =
+        counted ? StandingWith(connection, userId) : Lookup<Standing>{};
     if (!standing.Found() || !Commit(connection)) {
         connection.Execute("ROLLBACK");
         return {};
@@ -308,11 +308,12 @@ bool PostgresAccountStore::StorePasswordReset(std::int64_t userId, std::string_v
     Lease connection = Take();
     return connection &&
            connection
-               ->Run("INSERT INTO password_resets (user_id, code, password_hash, requested) "
-                     "VALUES ($1, $2, $3, $4) ON CONFLICT (user_id) DO UPDATE SET "
-                     "code = excluded.code, password_hash = excluded.password_hash, "
-                     "requested = excluded.requested",
-                     {P::Param(userId), P::Param(code), P::Param(passwordHash), P::Param(now)})
+               ->Run(
+                   "INSERT INTO password_resets (user_id, code, password_hash, requested) "
+                   "VALUES ($1, $2, $3, $4) ON CONFLICT (user_id) DO UPDATE SET "
+                   "code = excluded.code, password_hash = excluded.password_hash, "
+                   "requested = excluded.requested",
+                   {P::Param(userId), P::Param(code), P::Param(passwordHash), P::Param(now)})
                .Ok();
 }
 
@@ -327,8 +328,9 @@ Lookup<std::int64_t> PostgresAccountStore::PasswordResetRequested(std::int64_t u
         [](const PostgresResult& row) { return row.Integer(0, 0); });
 }
 
-AccountStore::ConfirmStatus PostgresAccountStore::ConfirmPasswordReset(
-    std::string_view code, std::int64_t now, std::int64_t maxAgeSeconds) {
+AccountStore::ConfirmStatus PostgresAccountStore::ConfirmPasswordReset(std::string_view code,
+                                                                       std::int64_t now,
+                                                                       std::int64_t maxAgeSeconds) {
     Lease lease = Take();
     if (!lease || !lease->Execute("BEGIN")) {
         return ConfirmStatus::Failed;
@@ -346,8 +348,7 @@ AccountStore::ConfirmStatus PostgresAccountStore::ConfirmPasswordReset(
     const std::string passwordHash = pending.Text(0, 1);
     const std::int64_t age = now - pending.Integer(0, 2);
     const auto remove = [&] {
-        return connection
-            .Run("DELETE FROM password_resets WHERE user_id = $1", {P::Param(userId)})
+        return connection.Run("DELETE FROM password_resets WHERE user_id = $1", {P::Param(userId)})
             .Ok();
     };
     if (age < 0 || age > maxAgeSeconds) {
@@ -379,16 +380,18 @@ bool PostgresAccountStore::StoreKeyboardImage(std::string_view name, std::int64_
     PostgresConnection& connection = *lease;
     const bool stored =
         connection
-            .Run("INSERT INTO keyboard_images (name, user_id, computer_id, xml, created) "
-                 "VALUES ($1, $2, $3, $4, $5)",
-                 {P::Param(name), P::Param(userId), P::Param(computerId), P::Param(xml),
-                  P::Param(now)})
+            .Run(
+                "INSERT INTO keyboard_images (name, user_id, computer_id, xml, created) "
+                "VALUES ($1, $2, $3, $4, $5)",
+                {P::Param(name), P::Param(userId), P::Param(computerId), P::Param(xml),
+                 P::Param(now)})
             .Ok() &&
         connection
-            .Run("DELETE FROM keyboard_images WHERE user_id = $1 AND image_id NOT IN "
-                 "(SELECT image_id FROM keyboard_images WHERE user_id = $1 "
-                 "ORDER BY image_id DESC LIMIT $2)",
-                 {P::Param(userId), P::Param(static_cast<std::int64_t>(keepPerAccount))})
+            .Run(
+                "DELETE FROM keyboard_images WHERE user_id = $1 AND image_id NOT IN "
+                "(SELECT image_id FROM keyboard_images WHERE user_id = $1 "
+                "ORDER BY image_id DESC LIMIT $2)",
+                {P::Param(userId), P::Param(static_cast<std::int64_t>(keepPerAccount))})
             .Ok() &&
         Commit(connection);
     if (!stored) {

@@ -50,6 +50,6 @@ protected:
     std::string location_;
 };
 
-#define INSTANTIATE_FOR_EVERY_ENGINE(Suite)                                                 \
+#define INSTANTIATE_FOR_EVERY_ENGINE(Suite)                                                       \
     INSTANTIATE_TEST_SUITE_P(Engines, Suite, ::testing::Values(Engine::Sqlite, Engine::Postgres), \
                              EngineName)

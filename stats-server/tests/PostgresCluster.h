@@ -34,7 +34,8 @@ public:
     static std::filesystem::path Binaries() {
         std::error_code error;
         std::vector<std::filesystem::path> found;
-        for (const auto& version : std::filesystem::directory_iterator("/usr/lib/postgresql", error)) {
+        for (const auto& version :
+             std::filesystem::directory_iterator("/usr/lib/postgresql", error)) {
             if (std::filesystem::exists(version.path() / "bin" / "initdb") &&
                 std::filesystem::exists(version.path() / "bin" / "postgres")) {
                 found.push_back(version.path() / "bin");
@@ -74,8 +75,8 @@ public:
             return false;
         }
         const ProgramResult made = RunToEnd(
-            Command({(binaries / "initdb").string(), "-D", (folder_ / "data").string(), "-U",
-                     kUser, "--auth=trust", "--no-sync", "-E", "UTF8", "--locale=C"}),
+            Command({(binaries / "initdb").string(), "-D", (folder_ / "data").string(), "-U", kUser,
+                     "--auth=trust", "--no-sync", "-E", "UTF8", "--locale=C"}),
             Environment());
         if (made.Status != 0) {
             error = "initdb failed: " + made.Output;
@@ -85,8 +86,7 @@ public:
         server_ = std::make_unique<ChildProcess>(
             Command({(binaries / "postgres").string(), "-D", (folder_ / "data").string(), "-p",
                      std::to_string(port_), "-k", folder_.Path().string(), "-c",
-                     "listen_addresses=127.0.0.1", "-c", "fsync=off", "-c",
-                     "max_connections=60"}),
+                     "listen_addresses=127.0.0.1", "-c", "fsync=off", "-c", "max_connections=60"}),
             Environment(), folder_ / "postgres.log");
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         const std::string admin = Url("postgres");
