@@ -75,31 +75,36 @@ bool SqliteAccountStore::Open(const std::filesystem::path& file, std::string& er
     }
     // Write-ahead logging: readers never wait for a writer, and a crash mid-write leaves the
     // last committed state.
+    // FULL: a commit returns only once the log is on disk, so an accepted skeld survives a
+    // power cut too, not only a crash of the server.
     if (!database_.Execute("PRAGMA journal_mode = WAL") ||
+        !database_.Execute("PRAGMA synchronous = FULL") ||
         !database_.Execute("PRAGMA foreign_keys = ON") || !database_.Execute(kSchema)) {
         error = database_.LastError();
         return false;
     }
-    return true;
+    // Lookups read through a connection of their own, so that they never wait for a commit.
+    std::scoped_lock readLock(readMutex_);
+    return reader_.Open(file, error);
 }
 
 Lookup<Account> SqliteAccountStore::FindAccount(std::int64_t userId) {
-    std::scoped_lock lock(mutex_);
-    auto& statement = database_.Reused(std::string(kAccountColumns) + "WHERE user_id = ?");
+    std::scoped_lock lock(readMutex_);
+    auto& statement = reader_.Reused(std::string(kAccountColumns) + "WHERE user_id = ?");
     statement.Bind(1, userId);
     return LookupOne<Account>(statement, ReadAccount);
 }
 
 Lookup<Account> SqliteAccountStore::FindAccountByName(std::string_view name) {
-    std::scoped_lock lock(mutex_);
-    auto statement = database_.Prepare(std::string(kAccountColumns) + "WHERE name = ?");
+    std::scoped_lock lock(readMutex_);
+    auto statement = reader_.Prepare(std::string(kAccountColumns) + "WHERE name = ?");
     statement.Bind(1, name);
     return LookupOne<Account>(statement, ReadAccount);
 }
 
 Lookup<Computer> SqliteAccountStore::FindComputer(std::int64_t userId, std::string_view name) {
-    std::scoped_lock lock(mutex_);
-    auto& statement = database_.Reused(
+    std::scoped_lock lock(readMutex_);
+    auto& statement = reader_.Reused(
         "SELECT computer_id, user_id, name, token, last_skeld FROM computers "
         "WHERE user_id = ? AND name = ?");
     statement.Bind(1, userId).Bind(2, name);
@@ -110,9 +115,9 @@ Lookup<Computer> SqliteAccountStore::FindComputer(std::int64_t userId, std::stri
 }
 
 Lookup<std::vector<std::string>> SqliteAccountStore::ComputerNames(std::int64_t userId) {
-    std::scoped_lock lock(mutex_);
+    std::scoped_lock lock(readMutex_);
     auto statement =
-        database_.Prepare("SELECT name FROM computers WHERE user_id = ? ORDER BY computer_id");
+        reader_.Prepare("SELECT name FROM computers WHERE user_id = ? ORDER BY computer_id");
     statement.Bind(1, userId);
     Lookup<std::vector<std::string>> names{LookupStatus::Found, {}};
     SqliteStatement::StepResult step;
@@ -126,12 +131,12 @@ Lookup<std::vector<std::string>> SqliteAccountStore::ComputerNames(std::int64_t 
 }
 
 Lookup<Standing> SqliteAccountStore::StandingOf(std::int64_t userId) {
-    std::scoped_lock lock(mutex_);
-    return StandingLocked(userId);
+    std::scoped_lock lock(readMutex_);
+    return StandingWith(reader_, userId);
 }
 
-Lookup<Standing> SqliteAccountStore::StandingLocked(std::int64_t userId) {
-    auto& totals = database_.Reused(
+Lookup<Standing> SqliteAccountStore::StandingWith(SqliteDatabase& connection, std::int64_t userId) {
+    auto& totals = connection.Reused(
         "SELECT total_keys, total_clicks, total_miles, "
         "(SELECT COUNT(*) FROM accounts AS other WHERE other.total_keys > mine.total_keys), "
         "(SELECT COUNT(*) FROM accounts) "
@@ -202,10 +207,54 @@ AccountStore::AddStatus SqliteAccountStore::AddComputer(std::int64_t userId, std
 }
 
 AccountStore::SkeldOutcome SqliteAccountStore::ApplySkeld(const SkeldUpload& upload) {
-    std::scoped_lock lock(mutex_);
-    if (!database_.Execute("BEGIN IMMEDIATE")) {
-        return {};
+    // Skelds that come while another batch is being committed wait and then go in together:
+    // one transaction and one sync of the log for all of them, instead of one each. Whoever
+    // finds no commit running commits what is queued, its own skeld among them; every skeld
+    // is answered only once its batch is durable.
+    QueuedSkeld mine{&upload, {}, false};
+    std::unique_lock lock(queueMutex_);
+    queue_.push_back(&mine);
+    while (!mine.done) {
+        if (committing_) {
+            committed_.wait(lock);
+            continue;
+        }
+        committing_ = true;
+        std::vector<QueuedSkeld*> batch;
+        batch.swap(queue_);
+        lock.unlock();
+        CommitSkelds(batch);
+        lock.lock();
+        committing_ = false;
+        for (QueuedSkeld* skeld : batch) {
+            skeld->done = true;
+        }
+        committed_.notify_all();
     }
+    return mine.outcome;
+}
+
+void SqliteAccountStore::CommitSkelds(const std::vector<QueuedSkeld*>& batch) {
+    std::scoped_lock lock(mutex_);
+    bool ok = database_.Execute("BEGIN IMMEDIATE");
+    for (QueuedSkeld* skeld : batch) {
+        if (!ok) {
+            break;
+        }
+        skeld->outcome = SkeldInTransaction(*skeld->upload);
+        ok = skeld->outcome.status != SkeldStatus::Failed;
+    }
+    if (ok && Commit()) {
+        return;
+    }
+    // Nothing of the batch was stored: its clients keep their tokens and send again.
+    Rollback();
+    for (QueuedSkeld* skeld : batch) {
+        skeld->outcome = {};
+    }
+}
+
+AccountStore::SkeldOutcome SqliteAccountStore::SkeldInTransaction(const SkeldUpload& upload) {
     // The token check, the totals and the new token belong together: of two skelds showing
     // the same token only the first is counted.
     auto& computer =
@@ -213,7 +262,6 @@ AccountStore::SkeldOutcome SqliteAccountStore::ApplySkeld(const SkeldUpload& upl
     computer.Bind(1, upload.computerId);
     if (computer.Step() != SqliteStatement::StepResult::Row) {
         computer.Reset();
-        Rollback();
         return {};
     }
     const std::int64_t userId = computer.ColumnInteger(0);
@@ -221,13 +269,11 @@ AccountStore::SkeldOutcome SqliteAccountStore::ApplySkeld(const SkeldUpload& upl
     const std::int64_t lastSkeld = computer.ColumnInteger(2);
     computer.Reset();
     if (!tokenMatches) {
-        Rollback();
         return {SkeldStatus::WrongToken, {}};
     }
     const std::int64_t elapsed = upload.now - lastSkeld;
     if (upload.throttleSeconds > 0 && lastSkeld != 0 && elapsed >= 0 &&
         elapsed < upload.throttleSeconds) {
-        Rollback();
         return {SkeldStatus::Throttled, {}};
     }
     auto& totals = database_.Reused(
@@ -239,12 +285,10 @@ AccountStore::SkeldOutcome SqliteAccountStore::ApplySkeld(const SkeldUpload& upl
         "WHERE computer_id = ?");
     token.Bind(1, upload.newToken).Bind(2, upload.now).Bind(3, upload.computerId);
     if (!totals.Run() || !token.Run()) {
-        Rollback();
         return {};
     }
-    const Lookup<Standing> standing = StandingLocked(userId);
-    if (!standing.Found() || !Commit()) {
-        Rollback();
+    const Lookup<Standing> standing = StandingWith(database_, userId);
+    if (!standing.Found()) {
         return {};
     }
     return {SkeldStatus::Accepted, standing.value};
@@ -268,8 +312,8 @@ bool SqliteAccountStore::StorePasswordReset(std::int64_t userId, std::string_vie
 }
 
 Lookup<std::int64_t> SqliteAccountStore::PasswordResetRequested(std::int64_t userId) {
-    std::scoped_lock lock(mutex_);
-    auto statement = database_.Prepare("SELECT requested FROM password_resets WHERE user_id = ?");
+    std::scoped_lock lock(readMutex_);
+    auto statement = reader_.Prepare("SELECT requested FROM password_resets WHERE user_id = ?");
     statement.Bind(1, userId);
     return LookupOne<std::int64_t>(statement,
                                    [](const SqliteStatement& row) { return row.ColumnInteger(0); });
@@ -336,8 +380,8 @@ bool SqliteAccountStore::StoreKeyboardImage(std::string_view name, std::int64_t 
 }
 
 Lookup<std::string> SqliteAccountStore::KeyboardImageXml(std::string_view name) {
-    std::scoped_lock lock(mutex_);
-    auto statement = database_.Prepare("SELECT xml FROM keyboard_images WHERE name = ?");
+    std::scoped_lock lock(readMutex_);
+    auto statement = reader_.Prepare("SELECT xml FROM keyboard_images WHERE name = ?");
     statement.Bind(1, name);
     return LookupOne<std::string>(statement,
                                   [](const SqliteStatement& row) { return row.ColumnText(0); });

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "AccountStore.h"
 #include "SqliteDatabase.h"
 
-// The accounts in one SQLite file (created when missing), for a server on one machine. One
-// connection under one lock: each operation is a transaction of its own.
+// The accounts in one SQLite file (created when missing), for a server on one machine. Changes
+// go through one writer connection under one lock, each operation a transaction of its own
+// (skelds that come together share one); lookups through a reader connection of their own.
 class SqliteAccountStore final : public AccountStore {
 public:
     // Opens or creates the file and its tables.
@@ -36,10 +39,24 @@ public:
     Lookup<std::string> KeyboardImageXml(std::string_view name) override;
 
 private:
-    Lookup<Standing> StandingLocked(std::int64_t userId);
+    struct QueuedSkeld {
+        const SkeldUpload* upload;
+        SkeldOutcome outcome;
+        bool done;
+    };
+
+    void CommitSkelds(const std::vector<QueuedSkeld*>& batch);
+    SkeldOutcome SkeldInTransaction(const SkeldUpload& upload);
+    static Lookup<Standing> StandingWith(SqliteDatabase& connection, std::int64_t userId);
     bool Commit();
     void Rollback();
 
-    std::mutex mutex_;
+    std::mutex mutex_;  // the writer connection
     SqliteDatabase database_;
+    std::mutex readMutex_;
+    SqliteDatabase reader_;
+    std::mutex queueMutex_;  // the skelds waiting for a commit
+    std::condition_variable committed_;
+    std::vector<QueuedSkeld*> queue_;
+    bool committing_ = false;
 };
