@@ -244,55 +244,48 @@ AccountStore::AddStatus PostgresAccountStore::AddComputer(std::int64_t userId,
 }
 
 AccountStore::SkeldOutcome PostgresAccountStore::ApplySkeld(const SkeldUpload& upload) {
-    Lease lease = Take();
-    if (!lease || !lease->Execute("BEGIN")) {
+    Lease connection = Take();
+    if (!connection) {
         return {};
     }
-    PostgresConnection& connection = *lease;
-    // The row stays locked until the end of the transaction: another skeld of this computer,
-    // through this process or another, waits and then sees the new token.
-    const PostgresResult computer = connection.Run(
-        "SELECT user_id, token, last_skeld FROM computers WHERE computer_id = $1 FOR UPDATE",
-        {P::Param(upload.computerId)});
+    // One statement, so one transaction and one trip to the database: the new token is set
+    // only where the computer still has the token shown (and is not throttled), and only then
+    // are the totals counted. A skeld that waited for another one's update of the same row
+    // checks the token again on the row that update left, so of two skelds showing the same
+    // token, through this process or another, only the first counts. The rank is read in the
+    // statement's snapshot, where the other accounts' totals are as they were.
+    const PostgresResult counted = connection->Run(
+        "WITH claimed AS ("
+        " UPDATE computers SET token = $3, last_skeld = $4, skelds = skelds + 1"
+        " WHERE computer_id = $1 AND token = $2 AND ($8 = 0 OR last_skeld = 0"
+        " OR $4 - last_skeld < 0 OR $4 - last_skeld >= $8)"
+        " RETURNING user_id),"
+        " counted AS ("
+        " UPDATE accounts SET total_keys = total_keys + $5, total_clicks = total_clicks + $6,"
+        " total_miles = total_miles + $7 WHERE user_id = (SELECT user_id FROM claimed)"
+        " RETURNING total_keys, total_clicks, total_miles)"
+        " SELECT total_keys, total_clicks, total_miles,"
+        " (SELECT COUNT(*) FROM accounts AS other WHERE other.total_keys > counted.total_keys),"
+        " (SELECT COUNT(*) FROM accounts) FROM counted",
+        {P::Param(upload.computerId), P::Param(upload.token), P::Param(upload.newToken),
+         P::Param(upload.now), P::Param(upload.keys), P::Param(upload.clicks),
+         P::Param(upload.miles), P::Param(upload.throttleSeconds)});
+    if (!counted.Ok()) {
+        return {};
+    }
+    if (counted.Rows() == 1) {
+        return {SkeldStatus::Accepted,
+                {counted.Integer(0, 0), counted.Integer(0, 1), counted.Real(0, 2),
+                 counted.Integer(0, 3) + 1, counted.Integer(0, 4)}};
+    }
+    // Not counted: the token was stale, or the skeld came too soon.
+    const PostgresResult computer = connection->Run(
+        "SELECT token FROM computers WHERE computer_id = $1", {P::Param(upload.computerId)});
     if (!computer.Ok() || computer.Rows() != 1) {
-        connection.Execute("ROLLBACK");
         return {};
     }
-    const std::int64_t userId = computer.Integer(0, 0);
-    const bool tokenMatches = computer.Text(0, 1) == upload.token;
-    const std::int64_t lastSkeld = computer.Integer(0, 2);
-    if (!tokenMatches) {
-        connection.Execute("ROLLBACK");
-        return {SkeldStatus::WrongToken, {}};
-    }
-    const std::int64_t elapsed = upload.now - lastSkeld;
-    if (upload.throttleSeconds > 0 && lastSkeld != 0 && elapsed >= 0 &&
-        elapsed < upload.throttleSeconds) {
-        connection.Execute("ROLLBACK");
-        return {SkeldStatus::Throttled, {}};
-    }
-    const bool counted =
-        connection
-            .Run(
-                "UPDATE accounts SET total_keys = total_keys + $1, "
-                "total_clicks = total_clicks + $2, total_miles = total_miles + $3 "
-                "WHERE user_id = $4",
-                {P::Param(upload.keys), P::Param(upload.clicks), P::Param(upload.miles),
-                 P::Param(userId)})
-            .Ok() &&
-        connection
-            .Run(
-                "UPDATE computers SET token = $1, last_skeld = $2, skelds = skelds + 1 "
-                "WHERE computer_id = $3",
-                {P::Param(upload.newToken), P::Param(upload.now), P::Param(upload.computerId)})
-            .Ok();
-    const Lookup<Standing> standing =
-        counted ? StandingWith(connection, userId) : Lookup<Standing>{};
-    if (!standing.Found() || !Commit(connection)) {
-        connection.Execute("ROLLBACK");
-        return {};
-    }
-    return {SkeldStatus::Accepted, standing.value};
+    return {computer.Text(0, 0) == upload.token ? SkeldStatus::Throttled : SkeldStatus::WrongToken,
+            {}};
 }
 
 bool PostgresAccountStore::ReplaceToken(std::int64_t computerId, std::string_view token) {

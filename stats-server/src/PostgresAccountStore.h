@@ -11,8 +11,9 @@
 #include "PostgresConnection.h"
 
 // The accounts in a PostgreSQL database, which several server processes can share: a skeld
-// locks its computer's row while it checks the token and counts, so no skeld is lost or
-// counted twice whichever process serves it. Requests share a few connections.
+// replaces its computer's token only where the token shown is still there, and counts in the
+// same statement, so no skeld is lost or counted twice whichever process serves it. Requests
+// share a few connections.
 class PostgresAccountStore final : public AccountStore {
 public:
     // Connects and creates the tables when missing.
