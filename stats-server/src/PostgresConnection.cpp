@@ -26,7 +26,8 @@ bool PostgresConnection::Connect(const std::string& url, std::string& error) {
 }
 
 bool PostgresConnection::IsUsable() const {
-    return connection_ != nullptr && PQstatus(connection_) == CONNECTION_OK;
+    return connection_ != nullptr && PQstatus(connection_) == CONNECTION_OK &&
+           PQtransactionStatus(connection_) == PQTRANS_IDLE;
 }
 
 std::string PostgresConnection::Param(double value) {

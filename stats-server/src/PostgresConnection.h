@@ -21,7 +21,8 @@ public:
 
     // `url`: postgresql://user@host:port/database?options (libpq's connection URI).
     bool Connect(const std::string& url, std::string& error);
-    // False once the server has gone away; such a connection is not used again.
+    // False once the server has gone away, or while a transaction is left open; such a
+    // connection is not used again.
     bool IsUsable() const;
 
     // Runs `sql` with its $1, $2... taken from `parameters` (text; see Param).

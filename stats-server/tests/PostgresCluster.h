@@ -82,22 +82,33 @@ public:
             error = "initdb failed: " + made.Output;
             return false;
         }
-        port_ = FreePort();
-        server_ = std::make_unique<ChildProcess>(
-            Command({(binaries / "postgres").string(), "-D", (folder_ / "data").string(), "-p",
-                     std::to_string(port_), "-k", folder_.Path().string(), "-c",
-                     "listen_addresses=127.0.0.1", "-c", "fsync=off", "-c", "max_connections=60"}),
-            Environment(), folder_ / "postgres.log");
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        const std::string admin = Url("postgres");
-        while (PQping(admin.c_str()) != PQPING_OK) {
-            if (server_->WaitForExit(std::chrono::milliseconds(50)) ||
-                std::chrono::steady_clock::now() > end) {
-                error = "postgres did not start: " + Log();
-                return false;
+        // Another test program may take the free port first: then postgres ends at once and
+        // gets another one.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            port_ = FreePort();
+            server_ = std::make_unique<ChildProcess>(
+                Command({(binaries / "postgres").string(), "-D", (folder_ / "data").string(), "-p",
+                         std::to_string(port_), "-k", folder_.Path().string(), "-c",
+                         "listen_addresses=127.0.0.1", "-c", "fsync=off", "-c",
+                         "max_connections=60"}),
+                Environment(), folder_ / "postgres.log");
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            const std::string admin = Url("postgres");
+            while (PQping(admin.c_str()) != PQPING_OK) {
+                if (server_->WaitForExit(std::chrono::milliseconds(50))) {
+                    break;
+                }
+                if (std::chrono::steady_clock::now() > end) {
+                    error = "postgres did not start within a minute: " + Log();
+                    return false;
+                }
+            }
+            if (server_->Pid() != 0) {
+                return true;
             }
         }
-        return true;
+        error = "postgres did not start: " + Log();
+        return false;
     }
 
     // Fast shutdown: open connections are closed rather than waited for.
