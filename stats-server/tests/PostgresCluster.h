@@ -111,10 +111,10 @@ public:
         return false;
     }
 
-    // Fast shutdown: open connections are closed rather than waited for.
+    // Immediate shutdown: nothing of a throw-away cluster needs writing back.
     void Stop() {
         if (server_ && server_->Pid() != 0) {
-            ::kill(server_->Pid(), SIGINT);
+            ::kill(server_->Pid(), SIGQUIT);
             server_->WaitForExit(std::chrono::seconds(20));
         }
         server_.reset();
