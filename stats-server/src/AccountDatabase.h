@@ -35,6 +35,10 @@ public:
     Lookup<Computer> FindComputer(std::int64_t userId, std::string_view name) {
         return store_->FindComputer(userId, name);
     }
+    Lookup<AccountWithComputer> FindAccountWithComputer(std::int64_t userId,
+                                                        std::string_view computer) {
+        return store_->FindAccountWithComputer(userId, computer);
+    }
     Lookup<std::vector<std::string>> ComputerNames(std::int64_t userId) {
         return store_->ComputerNames(userId);
     }

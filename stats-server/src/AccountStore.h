@@ -19,6 +19,9 @@ public:
     // Account names are compared without regard to ASCII case.
     virtual Lookup<Account> FindAccountByName(std::string_view name) = 0;
     virtual Lookup<Computer> FindComputer(std::int64_t userId, std::string_view name) = 0;
+    // FindAccount and FindComputer in one query; Missing when there is no such account.
+    virtual Lookup<AccountWithComputer> FindAccountWithComputer(std::int64_t userId,
+                                                                std::string_view computer) = 0;
     // In the order they were added; Missing is never returned.
     virtual Lookup<std::vector<std::string>> ComputerNames(std::int64_t userId) = 0;
     virtual Lookup<Standing> StandingOf(std::int64_t userId) = 0;

@@ -158,6 +158,27 @@ Lookup<Computer> PostgresAccountStore::FindComputer(std::int64_t userId, std::st
         });
 }
 
+Lookup<AccountWithComputer> PostgresAccountStore::FindAccountWithComputer(
+    std::int64_t userId, std::string_view computer) {
+    Lease connection = Take();
+    if (!connection) {
+        return {};
+    }
+    return LookupOne<AccountWithComputer>(
+        connection->Run(
+            "SELECT a.user_id, a.name, a.password_hash, a.email, a.total_keys, a.total_clicks, "
+            "a.total_miles, c.computer_id, c.name, c.token, c.last_skeld "
+            "FROM accounts AS a LEFT JOIN computers AS c ON c.user_id = a.user_id AND c.name = $1 "
+            "WHERE a.user_id = $2",
+            {P::Param(computer), P::Param(userId)}),
+        [](const PostgresResult& row) {
+            return AccountWithComputer{
+                ReadAccount(row), !row.IsNull(0, 7),
+                Computer{row.Integer(0, 7), row.Integer(0, 0), row.Text(0, 8), row.Text(0, 9),
+                         row.Integer(0, 10)}};
+        });
+}
+
 Lookup<std::vector<std::string>> PostgresAccountStore::ComputerNames(std::int64_t userId) {
     Lease connection = Take();
     if (!connection) {

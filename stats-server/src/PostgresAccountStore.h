@@ -22,6 +22,8 @@ public:
     Lookup<Account> FindAccount(std::int64_t userId) override;
     Lookup<Account> FindAccountByName(std::string_view name) override;
     Lookup<Computer> FindComputer(std::int64_t userId, std::string_view name) override;
+    Lookup<AccountWithComputer> FindAccountWithComputer(std::int64_t userId,
+                                                        std::string_view computer) override;
     Lookup<std::vector<std::string>> ComputerNames(std::int64_t userId) override;
     Lookup<Standing> StandingOf(std::int64_t userId) override;
     Registration Register(std::string_view name, std::string_view passwordHash,

@@ -47,6 +47,10 @@ std::string PostgresResult::Text(int row, int column) const {
                        static_cast<std::size_t>(PQgetlength(result_, row, column)));
 }
 
+bool PostgresResult::IsNull(int row, int column) const {
+    return PQgetisnull(result_, row, column) == 1;
+}
+
 std::string PostgresResult::Error() const {
     return result_ != nullptr ? PQresultErrorMessage(result_) : "no answer from the database";
 }

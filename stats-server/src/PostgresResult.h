@@ -23,6 +23,7 @@ public:
     std::int64_t Integer(int row, int column) const;
     double Real(int row, int column) const;
     std::string Text(int row, int column) const;
+    bool IsNull(int row, int column) const;
     // What went wrong, when not Ok.
     std::string Error() const;
 

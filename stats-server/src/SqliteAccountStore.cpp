@@ -43,6 +43,11 @@ constexpr std::string_view kAccountColumns =
     "SELECT user_id, name, password_hash, email, total_keys, total_clicks, total_miles "
     "FROM accounts ";
 
+constexpr std::string_view kAccountWithComputer =
+    "SELECT a.user_id, a.name, a.password_hash, a.email, a.total_keys, a.total_clicks, "
+    "a.total_miles, c.computer_id, c.name, c.token, c.last_skeld "
+    "FROM accounts AS a LEFT JOIN computers AS c ON c.user_id = a.user_id AND c.name = ? ";
+
 Account ReadAccount(const SqliteStatement& row) {
     return {row.ColumnInteger(0), row.ColumnText(1),    row.ColumnText(2), row.ColumnText(3),
             row.ColumnInteger(4), row.ColumnInteger(5), row.ColumnReal(6)};
@@ -111,6 +116,19 @@ Lookup<Computer> SqliteAccountStore::FindComputer(std::int64_t userId, std::stri
     return LookupOne<Computer>(statement, [](const SqliteStatement& row) {
         return Computer{row.ColumnInteger(0), row.ColumnInteger(1), row.ColumnText(2),
                         row.ColumnText(3), row.ColumnInteger(4)};
+    });
+}
+
+Lookup<AccountWithComputer> SqliteAccountStore::FindAccountWithComputer(std::int64_t userId,
+                                                                        std::string_view computer) {
+    std::scoped_lock lock(readMutex_);
+    auto& statement = reader_.Reused(std::string(kAccountWithComputer) + "WHERE a.user_id = ?");
+    statement.Bind(1, computer).Bind(2, userId);
+    return LookupOne<AccountWithComputer>(statement, [](const SqliteStatement& row) {
+        return AccountWithComputer{ReadAccount(row),
+                                   !row.IsNull(7),
+                                   {row.ColumnInteger(7), row.ColumnInteger(0), row.ColumnText(8),
+                                    row.ColumnText(9), row.ColumnInteger(10)}};
     });
 }
 
