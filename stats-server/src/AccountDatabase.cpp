@@ -13,18 +13,21 @@ bool AccountDatabase::IsPostgresUrl(std::string_view location) {
 }
 
 bool AccountDatabase::Open(const std::string& location, std::string& error) {
+    std::unique_ptr<AccountStore> opened;
     if (IsPostgresUrl(location)) {
         auto store = std::make_unique<PostgresAccountStore>();
-        if (!store->Open(location, error)) {
-            return false;
+        if (store->Open(location, error)) {
+            opened = std::move(store);
         }
-        store_ = std::move(store);
-        return true;
+    } else {
+        auto store = std::make_unique<SqliteAccountStore>();
+        if (store->Open(location, error)) {
+            opened = std::move(store);
+        }
     }
-    auto store = std::make_unique<SqliteAccountStore>();
-    if (!store->Open(location, error)) {
+    if (!opened) {
         return false;
     }
-    store_ = std::move(store);
+    store_ = std::move(opened);
     return true;
 }
