@@ -6,14 +6,19 @@
 #include <utility>
 #include <vector>
 
-// A crowd of clients skelding against a running server: registers the accounts, lets each
+// A crowd of clients skelding against running servers: registers the accounts, lets each
 // client skeld its own accounts in turn for a fixed time, then reads every account's totals
 // back and compares them with what the server accepted.
 class SkeldLoad {
 public:
-    struct Settings {
+    struct Address {
         std::string host = "127.0.0.1";
         int port = 0;
+    };
+    struct Settings {
+        // More than one: each client sends its skelds to them in turn, as a load balancer
+        // would, so that an account's skelds go through every server process.
+        std::vector<Address> servers;
         int accounts = 50;  // at least `clients`: an account belongs to one client only
         int clients = 50;
         std::chrono::seconds duration{10};
@@ -42,6 +47,7 @@ private:
         std::int64_t keys = 0;
         std::int64_t clicks = 0;
         bool uncertain = false;  // a request went unanswered: the server may have counted it
+        std::size_t sent = 0;    // skelds sent, to pick the next server in turn
     };
     struct ClientTally {
         std::vector<double> latenciesMs;
@@ -50,6 +56,8 @@ private:
     };
 
     std::string Register(int index, Account& account) const;
+    // One skeld through each server, so that every process has checked the password once.
+    std::string WarmUp(Account& account) const;
     void RunClient(int client, std::chrono::steady_clock::time_point until, ClientTally& tally);
     void CheckTotals(Report& report);
 

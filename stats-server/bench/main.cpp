@@ -1,6 +1,7 @@
 // kestrovin-skeld-load: skelds per second, latency and exact totals of the reference server
 // under many concurrent clients. Without --server it starts the server itself, in this
-// process, on a free loopback port with a database in a temporary folder.
+// process, on a free loopback port with a database in a temporary folder (or --db).
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "AccountDatabase.h"
-#include "CredentialCache.h"
 #include "NumberText.h"
 #include "OutboxFolder.h"
 #include "PasswordHasher.h"
@@ -22,16 +22,21 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: kestrovin-skeld-load [--accounts N] [--clients M] [--seconds S]\n"
-    "                            [--server HOST:PORT | --no-credential-cache]\n"
+    "                            [--server HOST:PORT[,HOST:PORT...] |\n"
+    "                             [--db LOCATION] [--no-credential-cache]]\n"
     "  --accounts N            accounts registered, at least M (default 50)\n"
     "  --clients M             concurrent clients (default 50)\n"
     "  --seconds S             how long the clients skeld (default 10)\n"
-    "  --server HOST:PORT      a running server; otherwise one is started in this process\n"
+    "  --server HOST:PORT,...  running servers (of one database), sent to in turn; otherwise\n"
+    "                          one is started in this process\n"
+    "  --db LOCATION           the started server's database: a SQLite file or a\n"
+    "                          postgresql:// URL (default: a file in a temporary folder)\n"
     "  --no-credential-cache   the started server checks every password with PBKDF2\n";
 
 struct Options {
     SkeldLoad::Settings load;
     std::string server;
+    std::string database;
     bool noCache = false;
 };
 
@@ -59,6 +64,10 @@ std::optional<Options> Parse(const std::vector<std::string>& arguments) {
             options.server = value;
             continue;
         }
+        if (name == "--db") {
+            options.database = value;
+            continue;
+        }
         const auto number = PositiveNumber(value);
         if (!number) {
             return std::nullopt;
@@ -74,15 +83,24 @@ std::optional<Options> Parse(const std::vector<std::string>& arguments) {
         }
     }
     if (!options.server.empty()) {
-        const std::size_t colon = options.server.rfind(':');
-        const auto port = colon == std::string::npos
-                              ? std::nullopt
-                              : PositiveNumber(options.server.substr(colon + 1));
-        if (!port || options.noCache) {
+        if (options.noCache || !options.database.empty()) {
             return std::nullopt;
         }
-        options.load.host = options.server.substr(0, colon);
-        options.load.port = *port;
+        std::size_t start = 0;
+        while (start <= options.server.size()) {
+            const std::size_t comma =
+                std::min(options.server.find(',', start), options.server.size());
+            const std::string address = options.server.substr(start, comma - start);
+            const std::size_t colon = address.rfind(':');
+            const auto port = colon == std::string::npos
+                                  ? std::nullopt
+                                  : PositiveNumber(address.substr(colon + 1));
+            if (!port) {
+                return std::nullopt;
+            }
+            options.load.servers.push_back({address.substr(0, colon), *port});
+            start = comma + 1;
+        }
     }
     return options;
 }
@@ -104,26 +122,34 @@ int main(int argc, char** argv) {
     OutboxFolder outbox(folder / "outbox");
     std::unique_ptr<StatsServer> server;
     if (options->server.empty()) {
-        if (options->noCache) {
-            CredentialCache::Shared().SetLifetime(CredentialCache::Clock::duration::zero());
-        }
         std::string error;
-        if (!database.Open(folder / "stats.sqlite", error)) {
+        const std::string location =
+            options->database.empty() ? (folder / "stats.sqlite").string() : options->database;
+        if (!database.Open(location, error)) {
             std::cerr << "kestrovin-skeld-load: cannot open the database: " << error << "\n";
             return 1;
         }
+        ServerSettings settings;
+        if (options->noCache) {
+            settings.logins.cacheLifetime = std::chrono::seconds::zero();
+        }
         server = std::make_unique<StatsServer>(database, hasher, SystemClock::Instance(), outbox,
-                                               ServerSettings{});
+                                               settings);
         if (!server->Start("127.0.0.1", 0, error)) {
             std::cerr << "kestrovin-skeld-load: cannot start the server: " << error << "\n";
             return 1;
         }
-        load.host = "127.0.0.1";
-        load.port = server->Port();
+        load.servers = {{"127.0.0.1", server->Port()}};
     }
 
-    std::cout << "Server " << load.host << ":" << load.port
-              << (options->server.empty() ? " (SQLite, in this process" : " (given")
+    std::cout << "Server";
+    for (const SkeldLoad::Address& address : load.servers) {
+        std::cout << " " << address.host << ":" << address.port;
+    }
+    const bool postgres = AccountDatabase::IsPostgresUrl(options->database);
+    std::cout << (!options->server.empty() ? " (given"
+                  : postgres               ? " (PostgreSQL, in this process"
+                                           : " (SQLite, in this process")
               << (options->noCache ? ", no credential cache)" : ")") << "; " << load.accounts
               << " accounts, " << load.clients << " clients, " << load.duration.count() << " s\n";
     const SkeldLoad::Report report = SkeldLoad(load).Run();

@@ -13,8 +13,9 @@ constexpr std::size_t kTokenBytes = 16;
 }  // namespace
 
 ActionReply AccountActions::ComputerList(const DecodedForm& form) {
-    const auto login = CredentialCheck::ByName(
-        context_.database, form.Find("username").value_or(""), form.Find("password").value_or(""));
+    const auto login =
+        CredentialCheck::ByName(context_, form.ClientAddress(), form.Find("username").value_or(""),
+                                form.Find("password").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
         return CredentialCheck::FailureReply(login.status, ReplyText::ServerError());
     }
@@ -27,8 +28,8 @@ ActionReply AccountActions::ComputerList(const DecodedForm& form) {
 
 ActionReply AccountActions::AccountInfo(const DecodedForm& form) {
     const auto login = CredentialCheck::ByName(
-        context_.database, form.Find("username").value_or(""), form.Find("password").value_or(""),
-        form.Find("computer").value_or(""));
+        context_, form.ClientAddress(), form.Find("username").value_or(""),
+        form.Find("password").value_or(""), form.Find("computer").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
         return CredentialCheck::FailureReply(login.status, ReplyText::ServerError());
     }

@@ -1,80 +1,79 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "AccountRecords.h"
-#include "SqliteDatabase.h"
+#include "AccountStore.h"
 
-// The server's one database file: accounts, their computers and tokens, pending password
-// resets and keyboard images. Every operation is one transaction under one lock, so requests
-// served in parallel never lose an update and a token is never accepted twice.
+// The server's database, whichever engine keeps it: a SQLite file on this machine, or a
+// PostgreSQL database that several server processes (on one machine or several) can share.
+// Until it is opened every operation fails.
 class AccountDatabase {
 public:
-    // Opens or creates the file and its tables.
-    bool Open(const std::filesystem::path& file, std::string& error);
+    using AddStatus = AccountStore::AddStatus;
+    using Registration = AccountStore::Registration;
+    using SkeldUpload = AccountStore::SkeldUpload;
+    using SkeldStatus = AccountStore::SkeldStatus;
+    using SkeldOutcome = AccountStore::SkeldOutcome;
+    using ConfirmStatus = AccountStore::ConfirmStatus;
 
-    Lookup<Account> FindAccount(std::int64_t userId);
-    // Account names are compared without regard to ASCII case.
-    Lookup<Account> FindAccountByName(std::string_view name);
-    Lookup<Computer> FindComputer(std::int64_t userId, std::string_view name);
-    // In the order they were added; Missing is never returned.
-    Lookup<std::vector<std::string>> ComputerNames(std::int64_t userId);
-    Lookup<Standing> StandingOf(std::int64_t userId);
+    AccountDatabase();
+    ~AccountDatabase();
+    AccountDatabase(const AccountDatabase&) = delete;
+    AccountDatabase& operator=(const AccountDatabase&) = delete;
 
-    enum class AddStatus { Added, NameTaken, Failed };
-    struct Registration {
-        AddStatus status = AddStatus::Failed;
-        std::int64_t userId = 0;
-    };
-    // A new account with its first computer.
+    // `location`: a "postgresql://" (or "postgres://") connection URL, otherwise the path of
+    // a SQLite file, created with its tables when missing.
+    bool Open(const std::string& location, std::string& error);
+    static bool IsPostgresUrl(std::string_view location);
+
+    Lookup<Account> FindAccount(std::int64_t userId) { return store_->FindAccount(userId); }
+    Lookup<Account> FindAccountByName(std::string_view name) {
+        return store_->FindAccountByName(name);
+    }
+    Lookup<Computer> FindComputer(std::int64_t userId, std::string_view name) {
+        return store_->FindComputer(userId, name);
+    }
+    Lookup<AccountWithComputer> FindAccountWithComputer(std::int64_t userId,
+                                                        std::string_view computer) {
+        return store_->FindAccountWithComputer(userId, computer);
+    }
+    Lookup<std::vector<std::string>> ComputerNames(std::int64_t userId) {
+        return store_->ComputerNames(userId);
+    }
+    Lookup<Standing> StandingOf(std::int64_t userId) { return store_->StandingOf(userId); }
     Registration Register(std::string_view name, std::string_view passwordHash,
                           std::string_view email, std::string_view computer, std::string_view token,
-                          std::int64_t now);
-    AddStatus AddComputer(std::int64_t userId, std::string_view name, std::string_view token);
-
-    struct SkeldUpload {
-        std::int64_t computerId = 0;
-        std::string token;     // the token the client showed
-        std::string newToken;  // replaces it when the skeld is accepted
-        std::int64_t keys = 0;
-        std::int64_t clicks = 0;
-        double miles = 0;
-        std::int64_t now = 0;
-        std::int64_t throttleSeconds = 0;  // 0: no minimum time between skelds
-    };
-    enum class SkeldStatus { Accepted, WrongToken, Throttled, Failed };
-    struct SkeldOutcome {
-        SkeldStatus status = SkeldStatus::Failed;
-        Standing standing;  // after the skeld, when accepted
-    };
-    SkeldOutcome ApplySkeld(const SkeldUpload& upload);
-
-    bool ReplaceToken(std::int64_t computerId, std::string_view token);
-
-    // One pending reset per account; a new request replaces the older one.
+                          std::int64_t now) {
+        return store_->Register(name, passwordHash, email, computer, token, now);
+    }
+    AddStatus AddComputer(std::int64_t userId, std::string_view name, std::string_view token) {
+        return store_->AddComputer(userId, name, token);
+    }
+    SkeldOutcome ApplySkeld(const SkeldUpload& upload) { return store_->ApplySkeld(upload); }
+    bool ReplaceToken(std::int64_t computerId, std::string_view token) {
+        return store_->ReplaceToken(computerId, token);
+    }
     bool StorePasswordReset(std::int64_t userId, std::string_view code,
-                            std::string_view passwordHash, std::int64_t now);
-    // When the account's pending reset was asked for; Missing when there is none.
-    Lookup<std::int64_t> PasswordResetRequested(std::int64_t userId);
-    enum class ConfirmStatus { Confirmed, Unknown, Expired, Failed };
+                            std::string_view passwordHash, std::int64_t now) {
+        return store_->StorePasswordReset(userId, code, passwordHash, now);
+    }
+    Lookup<std::int64_t> PasswordResetRequested(std::int64_t userId) {
+        return store_->PasswordResetRequested(userId);
+    }
     ConfirmStatus ConfirmPasswordReset(std::string_view code, std::int64_t now,
-                                       std::int64_t maxAgeSeconds);
-
-    // Keeps only the newest `keepPerAccount` images of the account.
+                                       std::int64_t maxAgeSeconds) {
+        return store_->ConfirmPasswordReset(code, now, maxAgeSeconds);
+    }
     bool StoreKeyboardImage(std::string_view name, std::int64_t userId, std::int64_t computerId,
-                            std::string_view xml, std::int64_t now, int keepPerAccount);
-    Lookup<std::string> KeyboardImageXml(std::string_view name);
+                            std::string_view xml, std::int64_t now, int keepPerAccount) {
+        return store_->StoreKeyboardImage(name, userId, computerId, xml, now, keepPerAccount);
+    }
+    Lookup<std::string> KeyboardImageXml(std::string_view name) {
+        return store_->KeyboardImageXml(name);
+    }
 
 private:
-    Lookup<Standing> StandingLocked(std::int64_t userId);
-    bool Commit();
-    void Rollback();
-
-    std::mutex mutex_;
-    SqliteDatabase database_;
+    std::unique_ptr<AccountStore> store_;
 };

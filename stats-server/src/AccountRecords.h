@@ -24,6 +24,14 @@ struct Computer {
     std::int64_t lastSkeld = 0;  // seconds since 1970 of the last accepted skeld, 0 = never
 };
 
+// An account with the computer a request names, fetched together for the requests that
+// come all the time.
+struct AccountWithComputer {
+    Account account;
+    bool hasComputer = false;  // false: the account has no computer of that name
+    Computer computer;
+};
+
 // An account's lifetime totals with its rank by keystrokes (1 = most).
 struct Standing {
     std::int64_t totalKeys = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "AccountDatabase.h"
+#include "LoginGuard.h"
 #include "MailOutbox.h"
 #include "PasswordHasher.h"
 #include "platform/Clock.h"
@@ -14,6 +15,7 @@ struct ServerSettings {
     std::int64_t throttleSeconds = 0;     // minimum time between two skelds of one computer
     std::string publicUrl;                // start of the links in the server's e-mail
     bool sendsMail = false;               // through a mail server, rather than into the outbox
+    LoginLimits logins;
 };
 
 // Everything an action needs besides the request.
@@ -23,6 +25,7 @@ struct ActionContext {
     const Clock& clock;
     MailOutbox& mail;
     const ServerSettings& settings;
+    LoginGuard& logins;
 };
 
 // The HTTP answer to one request to /server.php.

@@ -36,11 +36,12 @@ ActionDispatcher::ActionDispatcher(const ActionContext& context)
     };
 }
 
-ActionReply ActionDispatcher::Handle(std::string_view body) {
-    const FormDecoder::Result decoded = FormDecoder::Decode(body);
+ActionReply ActionDispatcher::Handle(std::string_view body, std::string_view clientAddress) {
+    FormDecoder::Result decoded = FormDecoder::Decode(body);
     if (!decoded.form) {
         return ReplyText::BadRequest(decoded.error);
     }
+    decoded.form->SetClientAddress(std::string(clientAddress));
     const DecodedForm& form = *decoded.form;
     const auto action = form.Find("action");
     if (!action) {

@@ -18,7 +18,8 @@ public:
     ActionDispatcher(const ActionDispatcher&) = delete;
     ActionDispatcher& operator=(const ActionDispatcher&) = delete;
 
-    ActionReply Handle(std::string_view body);
+    // `clientAddress`: where the request came from.
+    ActionReply Handle(std::string_view body, std::string_view clientAddress = {});
 
 private:
     struct Route {

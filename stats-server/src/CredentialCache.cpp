@@ -10,11 +10,6 @@ CredentialCache::CredentialCache(Clock::duration lifetime) : lifetime_(lifetime)
     keyReady_ = RAND_bytes(key_.data(), static_cast<int>(key_.size())) == 1;
 }
 
-CredentialCache& CredentialCache::Shared() {
-    static CredentialCache cache;
-    return cache;
-}
-
 bool CredentialCache::KeyedHash(std::string_view password, Digest& out) const {
     if (!keyReady_) {
         return false;

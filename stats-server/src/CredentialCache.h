@@ -29,9 +29,6 @@ public:
     // From now on entries older than `lifetime` are dropped; zero remembers nothing.
     void SetLifetime(Clock::duration lifetime);
 
-    // The one the server's logins share.
-    static CredentialCache& Shared();
-
 private:
     using Digest = std::array<unsigned char, 32>;
     struct Entry {

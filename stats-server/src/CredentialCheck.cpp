@@ -2,35 +2,52 @@
 
 #include <string>
 
-#include "CredentialCache.h"
-#include "FailedLoginLimit.h"
-#include "PasswordHasher.h"
 #include "ReplyText.h"
 
-CredentialCheck::Result CredentialCheck::ById(AccountDatabase& database, std::int64_t userId,
+CredentialCheck::Result CredentialCheck::ById(const ActionContext& context,
+                                              std::string_view clientAddress, std::int64_t userId,
                                               std::string_view password) {
-    return CheckPassword(database.FindAccount(userId), password);
+    return CheckPassword(context.logins, context.database.FindAccount(userId), password,
+                         clientAddress);
 }
 
-CredentialCheck::Result CredentialCheck::ById(AccountDatabase& database, std::int64_t userId,
+CredentialCheck::Result CredentialCheck::ById(const ActionContext& context,
+                                              std::string_view clientAddress, std::int64_t userId,
                                               std::string_view password,
                                               std::string_view computer) {
-    return WithComputer(database, ById(database, userId, password), computer);
+    // The requests that come all the time (skelds) fetch both in one query.
+    const Lookup<AccountWithComputer> found =
+        context.database.FindAccountWithComputer(userId, computer);
+    Result result =
+        CheckPassword(context.logins, {found.status, found.value.account}, password, clientAddress);
+    if (result.status != Status::Passed) {
+        return result;
+    }
+    if (!found.value.hasComputer) {
+        return {Status::UnknownComputer, {}, {}};
+    }
+    result.computer = found.value.computer;
+    return result;
 }
 
-CredentialCheck::Result CredentialCheck::ByName(AccountDatabase& database, std::string_view name,
-                                                std::string_view password) {
-    return CheckPassword(database.FindAccountByName(name), password);
+CredentialCheck::Result CredentialCheck::ByName(const ActionContext& context,
+                                                std::string_view clientAddress,
+                                                std::string_view name, std::string_view password) {
+    return CheckPassword(context.logins, context.database.FindAccountByName(name), password,
+                         clientAddress);
 }
 
-CredentialCheck::Result CredentialCheck::ByName(AccountDatabase& database, std::string_view name,
-                                                std::string_view password,
+CredentialCheck::Result CredentialCheck::ByName(const ActionContext& context,
+                                                std::string_view clientAddress,
+                                                std::string_view name, std::string_view password,
                                                 std::string_view computer) {
-    return WithComputer(database, ByName(database, name, password), computer);
+    return WithComputer(context.database, ByName(context, clientAddress, name, password), computer);
 }
 
-CredentialCheck::Result CredentialCheck::CheckPassword(const Lookup<Account>& account,
-                                                       std::string_view password) {
+CredentialCheck::Result CredentialCheck::CheckPassword(LoginGuard& guard,
+                                                       const Lookup<Account>& account,
+                                                       std::string_view password,
+                                                       std::string_view clientAddress) {
     switch (account.status) {
         case LookupStatus::Missing:
             return {Status::UnknownAccount, {}, {}};
@@ -39,23 +56,8 @@ CredentialCheck::Result CredentialCheck::CheckPassword(const Lookup<Account>& ac
         case LookupStatus::Found:
             break;
     }
-    CredentialCache& cache = CredentialCache::Shared();
-    const Account& found = account.value;
-    if (!cache.Matches(found.userId, found.passwordHash, password)) {
-        // Only the slow check is limited: a client whose password is remembered still passes
-        // while someone guesses at its account. The stored hash (salted, so unique) is part of
-        // the key, so a new password starts a fresh count.
-        FailedLoginLimit& limit = FailedLoginLimit::Shared();
-        const std::string key =
-            "account:" + std::to_string(found.userId) + ":" + found.passwordHash;
-        if (!limit.Allows(key)) {
-            return {Status::BadPassword, {}, {}};
-        }
-        if (!PasswordHasher::Verify(password, found.passwordHash)) {
-            limit.RecordFailure(key);
-            return {Status::BadPassword, {}, {}};
-        }
-        cache.Remember(found.userId, found.passwordHash, password);
+    if (!guard.Verify(account.value, password, clientAddress)) {
+        return {Status::BadPassword, {}, {}};
     }
     return {Status::Passed, account.value, {}};
 }

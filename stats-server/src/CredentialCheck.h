@@ -18,13 +18,16 @@ public:
         Computer computer;  // filled when a computer was asked for and found
     };
 
-    static Result ById(AccountDatabase& database, std::int64_t userId, std::string_view password);
-    static Result ById(AccountDatabase& database, std::int64_t userId, std::string_view password,
-                       std::string_view computer);
-    static Result ByName(AccountDatabase& database, std::string_view name,
-                         std::string_view password);
-    static Result ByName(AccountDatabase& database, std::string_view name,
-                         std::string_view password, std::string_view computer);
+    // `clientAddress`: where the request came from, for the limit on failed logins.
+    static Result ById(const ActionContext& context, std::string_view clientAddress,
+                       std::int64_t userId, std::string_view password);
+    static Result ById(const ActionContext& context, std::string_view clientAddress,
+                       std::int64_t userId, std::string_view password, std::string_view computer);
+    static Result ByName(const ActionContext& context, std::string_view clientAddress,
+                         std::string_view name, std::string_view password);
+    static Result ByName(const ActionContext& context, std::string_view clientAddress,
+                         std::string_view name, std::string_view password,
+                         std::string_view computer);
 
     // The reply to a request whose check did not pass: "501 BAD PASSWORD" for a wrong
     // password, "500 AC UNKNOWN" for an unknown account or computer, `databaseFailure` when the
@@ -32,6 +35,7 @@ public:
     static ActionReply FailureReply(Status status, ActionReply databaseFailure);
 
 private:
-    static Result CheckPassword(const Lookup<Account>& account, std::string_view password);
+    static Result CheckPassword(LoginGuard& guard, const Lookup<Account>& account,
+                                std::string_view password, std::string_view clientAddress);
     static Result WithComputer(AccountDatabase& database, Result result, std::string_view computer);
 };

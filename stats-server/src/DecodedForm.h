@@ -17,6 +17,11 @@ public:
     // The value of the field with this name, or nothing when the request lacks it.
     std::optional<std::string> Find(std::string_view name) const;
 
+    // The address of the client that sent it, as the HTTP server reports it.
+    const std::string& ClientAddress() const { return clientAddress_; }
+    void SetClientAddress(std::string address) { clientAddress_ = std::move(address); }
+
 private:
     std::vector<Field> fields_;
+    std::string clientAddress_;
 };

@@ -8,7 +8,8 @@
 
 // Counts failed logins per key (an account, a client address) in fixed windows, so that the
 // fast path for remembered passwords does not make guessing cheaper: once a key has
-// `maxFailures` failures in a window, its slow checks are refused until the window ends.
+// `maxFailures` failures in a window, its slow checks are refused until the window ends. A limit
+// of zero refuses nothing.
 class FailedLoginLimit {
 public:
     using Clock = std::chrono::steady_clock;
@@ -18,8 +19,6 @@ public:
 
     bool Allows(std::string_view key, Clock::time_point now = Clock::now());
     void RecordFailure(std::string_view key, Clock::time_point now = Clock::now());
-
-    static FailedLoginLimit& Shared();
 
 private:
     struct Window {

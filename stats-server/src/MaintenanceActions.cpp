@@ -30,9 +30,9 @@ ActionReply MaintenanceActions::ResetToken(const DecodedForm& form) {
     if (!userId) {
         return ReplyText::BadRequest("userid must be a number");
     }
-    const auto login =
-        CredentialCheck::ById(context_.database, *userId, form.Find("password").value_or(""),
-                              form.Find("computer").value_or(""));
+    const auto login = CredentialCheck::ById(context_, form.ClientAddress(), *userId,
+                                             form.Find("password").value_or(""),
+                                             form.Find("computer").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
         return CredentialCheck::FailureReply(login.status, ReplyText::Status("500 RT ERROR"));
     }
@@ -90,9 +90,9 @@ ActionReply MaintenanceActions::KeyboardImage(const DecodedForm& form) {
     if (!userId) {
         return ReplyText::BadRequest("userid must be a number");
     }
-    const auto login =
-        CredentialCheck::ById(context_.database, *userId, form.Find("password").value_or(""),
-                              form.Find("computer").value_or(""));
+    const auto login = CredentialCheck::ById(context_, form.ClientAddress(), *userId,
+                                             form.Find("password").value_or(""),
+                                             form.Find("computer").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
         return CredentialCheck::FailureReply(login.status, ReplyText::ServerError());
     }

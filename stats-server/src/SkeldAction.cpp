@@ -36,9 +36,9 @@ ActionReply SkeldAction::Handle(const DecodedForm& form) {
         return ReplyText::Message("Counts cannot be negative; this skeld was not counted.");
     }
 
-    const auto login =
-        CredentialCheck::ById(context_.database, *userId, form.Find("password").value_or(""),
-                              form.Find("computer").value_or(""));
+    const auto login = CredentialCheck::ById(context_, form.ClientAddress(), *userId,
+                                             form.Find("password").value_or(""),
+                                             form.Find("computer").value_or(""));
     if (login.status != CredentialCheck::Status::Passed) {
         return CredentialCheck::FailureReply(login.status, ReplyText::Status("500 P ERROR"));
     }

@@ -93,3 +93,7 @@ std::string SqliteStatement::ColumnText(int column) const {
     const int size = sqlite3_column_bytes(statement_, column);
     return text != nullptr ? std::string(reinterpret_cast<const char*>(text), size) : "";
 }
+
+bool SqliteStatement::IsNull(int column) const {
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}

@@ -39,6 +39,7 @@ public:
     std::int64_t ColumnInteger(int column) const;
     double ColumnReal(int column) const;
     std::string ColumnText(int column) const;
+    bool IsNull(int column) const;
 
 private:
     sqlite3_stmt* statement_ = nullptr;

@@ -40,7 +40,8 @@ std::string StatusLine(int status) {
 StatsServer::StatsServer(AccountDatabase& database, const PasswordHasher& hasher,
                          const Clock& clock, MailOutbox& mail, ServerSettings settings)
     : settings_(std::move(settings)),
-      context_{database, hasher, clock, mail, settings_},
+      logins_(settings_.logins),
+      context_{database, hasher, clock, mail, settings_, logins_},
       dispatcher_(context_),
       pages_(context_) {
     AddRoutes();
@@ -81,7 +82,7 @@ void StatsServer::AddRoutes() {
                                  "text/plain; charset=utf-8");
             return;
         }
-        const ActionReply reply = dispatcher_.Handle(body);
+        const ActionReply reply = dispatcher_.Handle(body, request.remote_addr);
         response.status = reply.httpStatus;
         response.set_content(reply.body, "text/plain; charset=utf-8");
     });
@@ -133,9 +134,9 @@ void StatsServer::AddRoutes() {
         Send(response, pages_.AddComputerForm());
     });
     http_.Post("/computers/", [this](const httplib::Request& request, httplib::Response& response) {
-        Send(response, pages_.AddComputer(request.get_param_value("account"),
-                                          request.get_param_value("password"),
-                                          request.get_param_value("computer")));
+        Send(response, pages_.AddComputer(
+                           request.get_param_value("account"), request.get_param_value("password"),
+                           request.get_param_value("computer"), request.remote_addr));
     });
 
     // Whatever has no body yet (an unknown address, a refused request) gets a short one.

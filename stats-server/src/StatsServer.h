@@ -57,6 +57,7 @@ private:
     void AddRoutes();
 
     ServerSettings settings_;
+    LoginGuard logins_;
     ActionContext context_;
     ActionDispatcher dispatcher_;
     WebPages pages_;

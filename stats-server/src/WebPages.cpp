@@ -244,11 +244,11 @@ WebReply WebPages::AddComputerForm() const {
 }
 
 WebReply WebPages::AddComputer(std::string_view account, std::string_view password,
-                               std::string_view computer) const {
+                               std::string_view computer, std::string_view clientAddress) const {
     if (const std::string problem = AccountRules::ComputerNameProblem(computer); !problem.empty()) {
         return Page(400, "Computer not added", "<p>" + HtmlPage::Escape(problem) + "</p>");
     }
-    const auto login = CredentialCheck::ByName(context_.database, account, password);
+    const auto login = CredentialCheck::ByName(context_, clientAddress, account, password);
     switch (login.status) {
         case CredentialCheck::Status::Passed:
             break;

@@ -33,8 +33,9 @@ public:
     WebReply Forum() const;
     WebReply ConfirmPassword(std::string_view code) const;
     WebReply AddComputerForm() const;
+    // `clientAddress`: where the form came from, for the limit on failed logins.
     WebReply AddComputer(std::string_view account, std::string_view password,
-                         std::string_view computer) const;
+                         std::string_view computer, std::string_view clientAddress) const;
     WebReply NotFound() const;
     // The messages the server kept instead of mailing them, and one of them.
     WebReply Outbox(const OutboxFolder& outbox) const;

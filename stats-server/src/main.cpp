@@ -42,13 +42,19 @@ int main(int argc, char** argv) {
 
     AccountDatabase database;
     std::string error;
+    const bool postgres = AccountDatabase::IsPostgresUrl(options.database.string());
     if (!database.Open(options.database, error)) {
-        std::cerr << "kestrovin-stats-server: cannot open the database " << options.database << ": "
-                  << error << "\n";
+        // A database URL may hold a password: it is not repeated.
+        std::cerr << "kestrovin-stats-server: cannot open the database "
+                  << (postgres ? std::string("at the given URL") : options.database.string())
+                  << ": " << error << "\n";
         return 1;
     }
     const PasswordHasher hasher;
-    OutboxFolder outbox(OutboxFolder::BesideDatabase(std::filesystem::absolute(options.database)));
+    // Beside a database file, or in the current folder for a database elsewhere.
+    OutboxFolder outbox(
+        postgres ? std::filesystem::absolute("kestrovin-stats-outbox")
+                 : OutboxFolder::BesideDatabase(std::filesystem::absolute(options.database)));
     SmtpMailOutbox smtp(options.smtp, outbox);
     MailOutbox& mail = options.smtp.url.empty() ? static_cast<MailOutbox&>(outbox) : smtp;
     StatsServer server(database, hasher, SystemClock::Instance(), mail, options.settings);

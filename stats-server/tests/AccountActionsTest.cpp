@@ -1,12 +1,12 @@
 #include <string>
 
-#include "ServerFixture.h"
+#include "EngineFixture.h"
 
 namespace {
 
-class AccountActionsTest : public ServerFixture {};
+class AccountActionsTest : public EngineServerFixture {};
 
-TEST_F(AccountActionsTest, RegistrationAnswersUserIdAndTokenSeparatedByOneSpace) {
+TEST_P(AccountActionsTest, RegistrationAnswersUserIdAndTokenSeparatedByOneSpace) {
     const std::string first = Reply({{"action", "register_account"},
                                      {"username", "alice"},
                                      {"password", "pass word"},
@@ -23,7 +23,7 @@ TEST_F(AccountActionsTest, RegistrationAnswersUserIdAndTokenSeparatedByOneSpace)
     EXPECT_EQ(Register("bob").userId, "2");
 }
 
-TEST_F(AccountActionsTest, ANameThatIsTakenInAnyCaseIsRefused) {
+TEST_P(AccountActionsTest, ANameThatIsTakenInAnyCaseIsRefused) {
     Register("Alice");
     EXPECT_EQ(Reply({{"action", "register_account"},
                      {"username", "aLICE"},
@@ -36,7 +36,7 @@ TEST_F(AccountActionsTest, ANameThatIsTakenInAnyCaseIsRefused) {
               "100 OK desk");
 }
 
-TEST_F(AccountActionsTest, RegistrationWithUnusableDataIsAnsweredWithAMessage) {
+TEST_P(AccountActionsTest, RegistrationWithUnusableDataIsAnsweredWithAMessage) {
     struct Case {
         std::string name, password, computer, email;
     };
@@ -67,7 +67,7 @@ TEST_F(AccountActionsTest, RegistrationWithUnusableDataIsAnsweredWithAMessage) {
     EXPECT_EQ(Register("name").userId, "1");
 }
 
-TEST_F(AccountActionsTest, ComputerListAnswersTheNamesInTheOrderTheyWereAdded) {
+TEST_P(AccountActionsTest, ComputerListAnswersTheNamesInTheOrderTheyWereAdded) {
     Register("alice", "secret", "north");
     for (const char* computer : {"south", "west"}) {
         ASSERT_EQ(PostWebForm("/computers/",
@@ -93,7 +93,7 @@ TEST_F(AccountActionsTest, ComputerListAnswersTheNamesInTheOrderTheyWereAdded) {
     }
 }
 
-TEST_F(AccountActionsTest, AccountInfoAnswersSevenFieldsWithTheComputersToken) {
+TEST_P(AccountActionsTest, AccountInfoAnswersSevenFieldsWithTheComputersToken) {
     const auto account = Register("alice", "secret", "desk", "alice@example.org");
     const auto skeld =
         PayloadFields(Skeld(account.userId, account.token, 42, 7, "2.500"), "100 P OK");
@@ -109,7 +109,7 @@ TEST_F(AccountActionsTest, AccountInfoAnswersSevenFieldsWithTheComputersToken) {
     EXPECT_EQ(info, expected);
 }
 
-TEST_F(AccountActionsTest, AccountInfoRefusals) {
+TEST_P(AccountActionsTest, AccountInfoRefusals) {
     Register("alice");
     struct Case {
         std::string name, password, computer, expected;
@@ -130,5 +130,7 @@ TEST_F(AccountActionsTest, AccountInfoRefusals) {
             << c.name << "/" << c.password << "/" << c.computer;
     }
 }
+
+INSTANTIATE_FOR_EVERY_ENGINE(AccountActionsTest);
 
 }  // namespace

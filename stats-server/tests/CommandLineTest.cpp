@@ -14,6 +14,9 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
     EXPECT_EQ(defaults.options->settings.throttleSeconds, 0);
     EXPECT_EQ(defaults.options->settings.publicUrl, "");
     EXPECT_FALSE(defaults.options->help);
+    EXPECT_EQ(defaults.options->settings.logins.failuresPerAccount, 10);
+    EXPECT_EQ(defaults.options->settings.logins.failuresPerAddress, 30);
+    EXPECT_EQ(defaults.options->settings.logins.cacheLifetime, std::chrono::minutes(15));
 
     const auto all = CommandLine::Parse(
         {"--db", "/var/lib/stats.db", "--port=0", "--host", "0.0.0.0", "--newest-version", "1.8",
@@ -37,6 +40,14 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
     EXPECT_EQ(mail.options->smtp.user, "stats");
     EXPECT_EQ(mail.options->smtp.password, "pw");
     EXPECT_TRUE(mail.options->settings.sendsMail);
+
+    const auto logins =
+        CommandLine::Parse({"--failed-logins-per-account", "3", "--failed-logins-per-address=0",
+                            "--credential-cache-seconds", "0"});
+    ASSERT_TRUE(logins.options) << logins.error;
+    EXPECT_EQ(logins.options->settings.logins.failuresPerAccount, 3);
+    EXPECT_EQ(logins.options->settings.logins.failuresPerAddress, 0);
+    EXPECT_EQ(logins.options->settings.logins.cacheLifetime, std::chrono::seconds::zero());
 }
 
 TEST(CommandLineTest, UnusableArgumentsAreRefusedWithAReason) {
@@ -58,6 +69,9 @@ TEST(CommandLineTest, UnusableArgumentsAreRefusedWithAReason) {
         {"--smtp-url", "smtp://mail.example.org", "--mail-from", "nobody"},
         {"--smtp-url", "smtp://mail.example.org", "--mail-from", "a@example.org\r\nBcc: b@x"},
         {"--smtp-user", "stats"},
+        {"--failed-logins-per-account", "-1"},
+        {"--failed-logins-per-address", "many"},
+        {"--credential-cache-seconds", "-1"},
     };
     for (const auto& arguments : cases) {
         const auto result = CommandLine::Parse(arguments);

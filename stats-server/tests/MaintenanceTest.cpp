@@ -1,10 +1,10 @@
 #include <string>
 
-#include "ServerFixture.h"
+#include "EngineFixture.h"
 
 namespace {
 
-class MaintenanceTest : public ServerFixture {
+class MaintenanceTest : public EngineServerFixture {
 protected:
     std::string ResetPassword(const std::string& userId, const std::string& newPassword) {
         return Reply(
@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(MaintenanceTest, TokenResetGivesANewTokenAndRetiresTheOldOne) {
+TEST_P(MaintenanceTest, TokenResetGivesANewTokenAndRetiresTheOldOne) {
     const auto account = Register("alice");
     const std::string reply = Reply({{"action", "reset_token"},
                                      {"userid", account.userId},
@@ -40,7 +40,7 @@ TEST_F(MaintenanceTest, TokenResetGivesANewTokenAndRetiresTheOldOne) {
     EXPECT_TRUE(Skeld(account.userId, token, 1, 1).starts_with("100 P OK "));
 }
 
-TEST_F(MaintenanceTest, TokenResetRefusals) {
+TEST_P(MaintenanceTest, TokenResetRefusals) {
     const auto account = Register("alice");
     struct Case {
         std::string userId, password, computer, expected;
@@ -60,7 +60,7 @@ TEST_F(MaintenanceTest, TokenResetRefusals) {
     EXPECT_TRUE(Skeld(account.userId, account.token, 1, 1).starts_with("100 P OK "));
 }
 
-TEST_F(MaintenanceTest, NewPasswordIsValidOnlyOnceTheMailedLinkIsOpened) {
+TEST_P(MaintenanceTest, NewPasswordIsValidOnlyOnceTheMailedLinkIsOpened) {
     const auto account = Register("alice", "secret", "desk", "alice@example.org");
     EXPECT_EQ(ResetPassword(account.userId, "q1w2e3r4t5"), "100 OK");
 
@@ -83,7 +83,7 @@ TEST_F(MaintenanceTest, NewPasswordIsValidOnlyOnceTheMailedLinkIsOpened) {
     EXPECT_EQ(Get(link).status, 404);
 }
 
-TEST_F(MaintenanceTest, PasswordResetLinkExpiresAfterTwoDays) {
+TEST_P(MaintenanceTest, PasswordResetLinkExpiresAfterTwoDays) {
     const auto account = Register("alice");
     ASSERT_EQ(ResetPassword(account.userId, "newpass"), "100 OK");
     clock_.Advance(48 * 3600 + 1);
@@ -91,7 +91,7 @@ TEST_F(MaintenanceTest, PasswordResetLinkExpiresAfterTwoDays) {
     EXPECT_EQ(ComputerList("secret"), "100 OK desk");
 }
 
-TEST_F(MaintenanceTest, PasswordResetRefusals) {
+TEST_P(MaintenanceTest, PasswordResetRefusals) {
     const auto account = Register("alice");
     EXPECT_EQ(ResetPassword("99", "newpass"), "500 AC UNKNOWN");
     EXPECT_TRUE(ResetPassword(account.userId, "").starts_with("200 MSG "));
@@ -110,7 +110,7 @@ TEST_F(MaintenanceTest, PasswordResetRefusals) {
     EXPECT_EQ(ComputerList("third"), "100 OK desk");
 }
 
-TEST_F(MaintenanceTest, KeyboardImageRoundTrip) {
+TEST_P(MaintenanceTest, KeyboardImageRoundTrip) {
     const auto account = Register("alice");
     const std::string xml =
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<KeyFrequencies>\n\t<Letters>\n"
@@ -139,7 +139,7 @@ TEST_F(MaintenanceTest, KeyboardImageRoundTrip) {
     EXPECT_EQ(Get("/keyboard-images/..%2Fstats.sqlite").status, 404);
 }
 
-TEST_F(MaintenanceTest, KeyboardImageRefusals) {
+TEST_P(MaintenanceTest, KeyboardImageRefusals) {
     const auto account = Register("alice");
     struct Case {
         std::string userId, password, computer, expected;
@@ -159,12 +159,14 @@ TEST_F(MaintenanceTest, KeyboardImageRefusals) {
     }
 }
 
-TEST_F(MaintenanceTest, VersionCheckAnswersTheConfiguredVersionAlone) {
+TEST_P(MaintenanceTest, VersionCheckAnswersTheConfiguredVersionAlone) {
     EXPECT_EQ(Reply({{"action", "check_version"}, {"os", "windows"}}), "1.7.1");
     ServerSettings settings;
     settings.newestVersion = "1.8";
     StartServer(settings);
     EXPECT_EQ(Reply({{"action", "check_version"}, {"os", "linux"}}), "1.8");
 }
+
+INSTANTIATE_FOR_EVERY_ENGINE(MaintenanceTest);
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -12,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "ServerFixture.h"
+#include "EngineFixture.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
 
@@ -74,6 +75,20 @@ std::optional<std::string> AcceptedToken(const Posted& reply) {
         return std::nullopt;
     }
     return reply.body.substr(reply.body.rfind('\t') + 1);
+}
+
+// The fields of an "100 AC OK" reply: e-mail, keys, clicks, miles, user id, rank, token.
+std::vector<std::string> AccountInfoFields(const std::string& reply) {
+    std::vector<std::string> fields;
+    if (!reply.starts_with("100 AC OK ")) {
+        return fields;
+    }
+    std::size_t start = 10;
+    for (std::size_t tab; (tab = reply.find('\t', start)) != std::string::npos; start = tab + 1) {
+        fields.push_back(reply.substr(start, tab - start));
+    }
+    fields.push_back(reply.substr(start));
+    return fields;
 }
 
 std::string IntegrityCheck(const std::filesystem::path& database) {
@@ -275,27 +290,33 @@ TEST_F(ReliabilityTest, RandomMalformedBodiesAreRefusedAndTheDatabaseStaysSound)
     EXPECT_EQ(Reply({{"action", "check_version"}, {"os", "windows"}}), "1.7.1");
 }
 
-// The server process killed outright in the middle of a skeld load and started again on the
-// same database holds every skeld a client saw accepted (and at most the one in flight more).
-TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
-    TempFolder folder;
-    const auto database = folder / "stats.sqlite";
-    const std::vector<std::string> environment = {"PATH=/usr/bin:/bin"};
-    int round = 0;
-    const auto startServer = [&](std::unique_ptr<ChildProcess>& server) {
-        const auto output = folder / ("server" + std::to_string(++round) + ".out");
+// Server programs started as a deployment runs them, on one database of the test's engine.
+class ServerProcessTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override { FreshDatabase(GetParam(), folder_, location_); }
+
+    // Starts kestrovin-stats-server on a free port; its origin ("http://127.0.0.1:port").
+    std::string StartServerProcess(std::unique_ptr<ChildProcess>& server) {
+        const auto output = folder_ / ("server" + std::to_string(++started_) + ".out");
         server = std::make_unique<ChildProcess>(
-            std::vector<std::string>{KESTROVIN_STATS_SERVER_PATH, "--db", database.string(),
-                                     "--port", "0"},
-            environment, output);
+            std::vector<std::string>{KESTROVIN_STATS_SERVER_PATH, "--db", location_, "--port", "0"},
+            std::vector<std::string>{"PATH=/usr/bin:/bin"}, output);
         std::optional<std::string> address;
         for (int i = 0; i < 400 && !address; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
             address = ListeningAddress(output);
         }
         return "http://" + address.value_or("127.0.0.1:1");
-    };
+    }
 
+    TempFolder folder_;
+    std::string location_;
+    int started_ = 0;
+};
+
+// The server process killed outright in the middle of a skeld load and started again on the
+// same database holds every skeld a client saw accepted (and at most the one in flight more).
+TEST_P(ServerProcessTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
     constexpr int kAccounts = 6;
     constexpr int kRounds = 3;
     struct Account {
@@ -305,7 +326,7 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
     };
     std::vector<Account> accounts(kAccounts);
     std::unique_ptr<ChildProcess> server;
-    std::string origin = startServer(server);
+    std::string origin = StartServerProcess(server);
     {
         CurlClient client(origin);
         for (int a = 0; a < kAccounts; ++a) {
@@ -352,7 +373,7 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
         }
         ASSERT_GE(accepted, 10 * (r + 1)) << "the server refused skelds before it was killed";
         acceptedSkelds += accepted;
-        origin = startServer(server);
+        origin = StartServerProcess(server);
 
         CurlClient client(origin);
         for (int a = 0; a < kAccounts; ++a) {
@@ -377,9 +398,92 @@ TEST(ServerKillTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
         }
     }
     server->Stop();
-    EXPECT_EQ(IntegrityCheck(database), "ok");
-    std::cout << "[ figures  ] " << kRounds << " SIGKILLs during a skeld load of " << kAccounts
-              << " clients; " << acceptedSkelds << " accepted skelds all held" << std::endl;
+    if (GetParam() == Engine::Sqlite) {
+        EXPECT_EQ(IntegrityCheck(location_), "ok");
+    }
+    std::cout << "[ figures  ] " << EngineName({GetParam(), 0}) << ": " << kRounds
+              << " SIGKILLs during a skeld load of " << kAccounts << " clients; " << acceptedSkelds
+              << " accepted skelds all held" << std::endl;
 }
+
+INSTANTIATE_FOR_EVERY_ENGINE(ServerProcessTest);
+
+// Two server processes on one database, as behind a load balancer that sends a client's
+// repeated request to the other one: each skeld goes to both at once with the same token.
+// Exactly one of them counts it, and every account's totals are exact.
+class SharedDatabaseTest : public ServerProcessTest {};
+
+TEST_P(SharedDatabaseTest, TwoServerProcessesCountEachSkeldExactlyOnce) {
+    std::array<std::unique_ptr<ChildProcess>, 2> servers;
+    const std::array<std::string, 2> origins = {StartServerProcess(servers[0]),
+                                                StartServerProcess(servers[1])};
+    constexpr int kAccounts = 6;
+    constexpr int kRounds = 12;
+    struct Account {
+        std::string name, userId, token;
+        std::int64_t accepted = 0;
+        std::string problem;
+    };
+    std::vector<Account> accounts(kAccounts);
+    for (int a = 0; a < kAccounts; ++a) {
+        Account& account = accounts[a];
+        account.name = "user" + std::to_string(a);
+        const Posted reply = CurlClient(origins[a % 2])
+                                 .Post(EncodedBody({{"action", "register_account"},
+                                                    {"username", account.name},
+                                                    {"password", "secret"},
+                                                    {"computer", "desk"},
+                                                    {"email", "u@example.org"}}));
+        ASSERT_TRUE(reply.body.starts_with("100 OK ")) << reply.body;
+        const std::string payload = reply.body.substr(7);
+        account.userId = payload.substr(0, payload.find(' '));
+        account.token = payload.substr(payload.find(' ') + 1);
+    }
+    {
+        std::vector<std::jthread> clients;
+        for (Account& account : accounts) {
+            clients.emplace_back([&account, &origins] {
+                std::array<CurlClient, 2> connections = {CurlClient(origins[0]),
+                                                         CurlClient(origins[1])};
+                for (int keys = 1; keys <= kRounds && account.problem.empty(); ++keys) {
+                    const std::string body =
+                        SkeldBody(account.userId, "desk", account.token, keys, 1, "0.000");
+                    std::array<Posted, 2> replies;
+                    {
+                        std::jthread other([&] { replies[1] = connections[1].Post(body); });
+                        replies[0] = connections[0].Post(body);
+                    }
+                    const auto first = AcceptedToken(replies[0]);
+                    const auto second = AcceptedToken(replies[1]);
+                    const std::string& loser = first ? replies[1].body : replies[0].body;
+                    if (first.has_value() == second.has_value() || loser != "200 WT") {
+                        account.problem = "skeld " + std::to_string(keys) + ": \"" +
+                                          replies[0].body + "\" and \"" + replies[1].body + "\"";
+                        return;
+                    }
+                    account.token = first ? *first : *second;
+                    account.accepted += keys;
+                }
+            });
+        }
+    }
+    for (int a = 0; a < kAccounts; ++a) {
+        const Account& account = accounts[a];
+        EXPECT_EQ(account.problem, "") << account.name;
+        for (const std::string& origin : origins) {
+            const Posted info = CurlClient(origin).Post(EncodedBody({{"action", "accountinfo"},
+                                                                     {"username", account.name},
+                                                                     {"password", "secret"},
+                                                                     {"computer", "desk"}}));
+            const auto fields = AccountInfoFields(info.body);
+            ASSERT_EQ(fields.size(), 7u) << info.body;
+            EXPECT_EQ(fields[1], std::to_string(account.accepted)) << account.name;
+            EXPECT_EQ(fields[6], account.token) << account.name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SharedDatabaseTest, ::testing::Values(Engine::Postgres),
+                         EngineName);
 
 }  // namespace

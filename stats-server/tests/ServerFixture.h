@@ -91,7 +91,7 @@ protected:
         if (!database_) {
             database_ = std::make_unique<AccountDatabase>();
             std::string error;
-            ASSERT_TRUE(database_->Open(folder_ / "stats.sqlite", error)) << error;
+            ASSERT_TRUE(database_->Open(DatabaseLocation(), error)) << error;
         }
         server_ = std::make_unique<StatsServer>(*database_, hasher_, clock_,
                                                 mail != nullptr ? *mail : outbox_, settings);
@@ -101,6 +101,9 @@ protected:
         std::string error;
         ASSERT_TRUE(server_->Start("127.0.0.1", 0, error)) << error;
     }
+
+    // Where the server keeps its data: a SQLite file unless a fixture says otherwise.
+    virtual std::string DatabaseLocation() const { return (folder_ / "stats.sqlite").string(); }
 
     httplib::Client Client() const { return httplib::Client("127.0.0.1", server_->Port()); }
 

@@ -2,13 +2,13 @@
 #include <thread>
 #include <vector>
 
-#include "ServerFixture.h"
+#include "EngineFixture.h"
 
 namespace {
 
-class SkeldTest : public ServerFixture {};
+class SkeldTest : public EngineServerFixture {};
 
-TEST_F(SkeldTest, AcceptedSkeldAnswersTotalsRankMilesAndANewToken) {
+TEST_P(SkeldTest, AcceptedSkeldAnswersTotalsRankMilesAndANewToken) {
     const auto account = Register("alice");
     const std::string reply = Skeld(account.userId, account.token, 1234, 56, "1.500");
 
@@ -22,7 +22,7 @@ TEST_F(SkeldTest, AcceptedSkeldAnswersTotalsRankMilesAndANewToken) {
     EXPECT_NE(fields[4], account.token);
 }
 
-TEST_F(SkeldTest, TotalsAddUpAcrossSkeldsAndEachTokenIsGoodOnce) {
+TEST_P(SkeldTest, TotalsAddUpAcrossSkeldsAndEachTokenIsGoodOnce) {
     const auto account = Register("alice");
     auto fields = PayloadFields(Skeld(account.userId, account.token, 100, 10, "0.250"), "100 P OK");
     ASSERT_EQ(fields.size(), 5u);
@@ -41,7 +41,7 @@ TEST_F(SkeldTest, TotalsAddUpAcrossSkeldsAndEachTokenIsGoodOnce) {
     EXPECT_EQ(fields[1], "15");
 }
 
-TEST_F(SkeldTest, RefusedSkeldsGiveTheirStatusAndCountNothing) {
+TEST_P(SkeldTest, RefusedSkeldsGiveTheirStatusAndCountNothing) {
     const auto alice = Register("alice");
     const auto bob = Register("bob");
     struct Case {
@@ -69,7 +69,7 @@ TEST_F(SkeldTest, RefusedSkeldsGiveTheirStatusAndCountNothing) {
     EXPECT_EQ(fields[1], "0");
 }
 
-TEST_F(SkeldTest, CountsThatAreNotUsableAreRefused) {
+TEST_P(SkeldTest, CountsThatAreNotUsableAreRefused) {
     const auto account = Register("alice");
     struct Case {
         std::string keys, clicks, miles;
@@ -104,7 +104,7 @@ TEST_F(SkeldTest, CountsThatAreNotUsableAreRefused) {
     EXPECT_TRUE(Skeld(account.userId, account.token, 1, 1).starts_with("100 P OK "));
 }
 
-TEST_F(SkeldTest, RankFollowsTotalKeysAndEqualTotalsShareARank) {
+TEST_P(SkeldTest, RankFollowsTotalKeysAndEqualTotalsShareARank) {
     const auto alice = Register("alice");
     const auto bob = Register("bob");
     const auto carol = Register("carol");
@@ -132,7 +132,7 @@ TEST_F(SkeldTest, RankFollowsTotalKeysAndEqualTotalsShareARank) {
     EXPECT_EQ(rankOf("alice"), "4");
 }
 
-TEST_F(SkeldTest, ThrottleRefusesASkeldThatComesTooSoon) {
+TEST_P(SkeldTest, ThrottleRefusesASkeldThatComesTooSoon) {
     ServerSettings settings;
     settings.throttleSeconds = 3600;
     StartServer(settings);
@@ -149,7 +149,7 @@ TEST_F(SkeldTest, ThrottleRefusesASkeldThatComesTooSoon) {
     EXPECT_EQ(fields[0], "12");
 }
 
-TEST_F(SkeldTest, ParallelSkeldsLoseNoUpdate) {
+TEST_P(SkeldTest, ParallelSkeldsLoseNoUpdate) {
     constexpr int kAccounts = 3;
     constexpr int kComputers = 2;
     constexpr int kSkelds = 15;
@@ -208,7 +208,7 @@ TEST_F(SkeldTest, ParallelSkeldsLoseNoUpdate) {
     }
 }
 
-TEST_F(SkeldTest, OfSkeldsShowingTheSameTokenAtOnceExactlyOneCounts) {
+TEST_P(SkeldTest, OfSkeldsShowingTheSameTokenAtOnceExactlyOneCounts) {
     const auto account = Register("alice");
     constexpr int kThreads = 8;
     std::vector<std::string> replies(kThreads);
@@ -230,5 +230,7 @@ TEST_F(SkeldTest, OfSkeldsShowingTheSameTokenAtOnceExactlyOneCounts) {
     }
     EXPECT_EQ(accepted, 1);
 }
+
+INSTANTIATE_FOR_EVERY_ENGINE(SkeldTest);
 
 }  // namespace
