@@ -3,6 +3,8 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -41,6 +43,16 @@ CLogViewer::CLogViewer(LogFile log, const char* caption, UserPort& user, QWidget
     connect(empty_, &QPushButton::clicked, this, &CLogViewer::OnEmpty);
     connect(refresh_, &QPushButton::clicked, this, &CLogViewer::Fill);
     Fill();
+
+    // Opens wide enough for the longest row as far as the screen allows, so that a skeld's
+    // line shows whole; the list scrolls sideways only beyond that.
+    const QMargins margins = layout->contentsMargins();
+    const int needed = widestRow_ + list_->fontMetrics().averageCharWidth() * 2 +
+                       2 * list_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       margins.left() + margins.right();
+    const int available = screen()->availableGeometry().width() * 9 / 10;
+    const QSize hint = sizeHint();
+    resize(std::max(hint.width(), std::min(needed, available)), hint.height());
 }
 
 bool CLogViewer::RunOnce(bool& open, CLogViewer& viewer) {
@@ -63,6 +75,7 @@ void CLogViewer::Fill() {
         rows.append(new QTreeWidgetItem(QStringList{text}));
     }
     list_->addTopLevelItems(rows);
+    widestRow_ = widest;
     // The column fills the list and grows past it for long rows, which then scroll sideways
     // instead of being cut short.
     list_->header()->setMinimumSectionSize(widest + list_->fontMetrics().averageCharWidth() * 2);

@@ -34,6 +34,7 @@ private:
     void OnEmpty();
 
     const LogFile log_;
+    int widestRow_ = 0;  // in pixels, at the last fill
     UserPort& userPort_;
     QTreeWidget* list_;
     QPushButton* close_;

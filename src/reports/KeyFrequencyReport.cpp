@@ -8,6 +8,7 @@
 #include <fstream>
 #include <utility>
 
+#include "server/ServerAddress.h"
 #include "shell/FormatCount.h"
 
 namespace {
@@ -168,7 +169,7 @@ std::string KeyFrequencyReport::Html(const Figures& f, const std::vector<Row>& r
         "<tr bgcolor=\"#497290\">\n<td align=\"center\">&nbsp;</td>\n<td "
         "align=\"center\">&nbsp;</td>\n</tr>\n</table>\n<table bgcolor=\"#ffffff\" "
         "align=\"center\" width=\"60%\">\n<tr>\n<td align=\"center\"><a href=\"";
-    html += kHomePage;
+    html += f.HomePage;
     html += "\">&copy; Kestrovin</a></td>\n</tr>\n</table>\n</body>\n</html>";
     return html;
 }
@@ -195,6 +196,7 @@ KeyFrequencyReport::Figures KeyFrequencyReport::Figures::From(const AppRecord& r
     f.KeysSinceLastReset = account.KeysSinceLastReset;
     f.LastReset = account.LastReset;  // widened with its sign
     f.KeepRecord = record.Prefs.KeepFreq != 0;
+    f.HomePage = ServerAddress::FromEnvironment().WebPageUrl("");
     return f;
 }
 

@@ -26,6 +26,8 @@ public:
         std::int32_t KeysSinceLastReset = 0;
         std::int64_t LastReset = 0;  // seconds since 1970
         bool KeepRecord = false;
+        // The footer's link: the project's home page, as the About page has it.
+        std::string HomePage;
 
         // The figures the dialog is opened with.
         static Figures From(const AppRecord& record);
@@ -55,6 +57,4 @@ public:
 
     // The dialog's reset-date text: "Unknown" for a time of at most 10.
     static std::string ResetDate(std::int64_t seconds);
-
-    static constexpr const char* kHomePage = "https://kestrovin.example.org/";
 };

@@ -172,6 +172,11 @@ void CMainFrame::StartTemplateOutputTimer() {
     }
 }
 
+QTimer* CMainFrame::Timer(MainTimer id) const {
+    const auto found = timers_.find(id);
+    return found == timers_.end() ? nullptr : found->second.get();
+}
+
 void CMainFrame::OnTimer(MainTimer id) {
     if (scheduler_.OnTimer(static_cast<int>(id)) == SkeldScheduler::AfterTick::StopTimer) {
         timers_.at(id)->stop();

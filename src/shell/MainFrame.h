@@ -72,6 +72,8 @@ public:
     RequestContext NewRequestContext();
 
     SkeldScheduler& Scheduler() { return scheduler_; }
+    // The main timer with this id, or nullptr when it was never started; tests fire it.
+    QTimer* Timer(MainTimer id) const;
     const ApplicationServerActions& ServerActions() const { return serverActions_; }
 
 private:

@@ -4,9 +4,12 @@
 #include <sys/resource.h>
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <system_error>
 
 #include "dialogs/SplashWnd.h"
@@ -15,6 +18,8 @@
 #include "persistence/OlderClientMigration.h"
 #include "persistence/State.h"
 #include "platform/Clock.h"
+#include "platform/InputBackendChoice.h"
+#include "platform/evdev/EvdevPointer.h"
 #include "platform/linux/FileTypedStore.h"
 #include "platform/linux/SessionEndSignals.h"
 #include "platform/linux/SingleInstanceLock.h"
@@ -25,6 +30,15 @@
 #include "server/NewAccountDlg.h"
 #include "shell/MainFrame.h"
 #include "shell/SingleInstanceRefusal.h"
+
+namespace {
+
+std::string EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+}  // namespace
 
 CSkeldApp::CSkeldApp() : CSkeldApp(DataFolder::FromEnvironment()) {}
 
@@ -143,10 +157,16 @@ void CSkeldApp::CreateTrayIcon() {
 bool CSkeldApp::CreateMainFrame() {
     CreateTrayIcon();
     std::string error;
-    std::unique_ptr<PointerPort> pointer = X11Pointer::Open({}, &error);
+    std::unique_ptr<PointerPort> pointer;
     std::unique_ptr<InputSource> input;
-    if (pointer) {
-        input = X11InputSource::Open({}, &error);
+    if (ChooseInputBackend(EnvironmentValue) == InputBackend::Evdev) {
+        // A Wayland session: nothing here needs an X server.
+        OpenDeviceInput(input, pointer, error);
+    } else {
+        pointer = X11Pointer::Open({}, &error);
+        if (pointer) {
+            input = X11InputSource::Open({}, &error);
+        }
     }
     if (!input) {
         user_.ShowMessage("Registering raw input device failed!\n\n" + error,
@@ -157,6 +177,39 @@ bool CSkeldApp::CreateMainFrame() {
     ::setpriority(PRIO_PROCESS, 0, -5);
     mainFrame_ = std::make_unique<CMainFrame>(*this, tray_, std::move(input), std::move(pointer));
     return true;
+}
+
+void CSkeldApp::OpenDeviceInput(std::unique_ptr<InputSource>& input,
+                                std::unique_ptr<PointerPort>& pointer, std::string& error) {
+    std::unique_ptr<EvdevInputSource> devices =
+        EvdevInputSource::Open(InputDeviceFolder, InputDeviceQuery, &error);
+    if (!devices) {
+        return;
+    }
+    // Counting nothing without a word is worse than not starting: the user learns the remedy.
+    if (const std::optional<std::string> problem = devices->AccessProblem()) {
+        error = *problem;
+        return;
+    }
+    // The desktop's logical inch, as the cursor's pixels are logical ones there.
+    qreal perInchX = 96;
+    qreal perInchY = 96;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        perInchX = screen->logicalDotsPerInchX();
+        perInchY = screen->logicalDotsPerInchY();
+    }
+    pointer = std::make_unique<EvdevPointer>(devices->Motion(), qRound(perInchX), qRound(perInchY));
+    std::string read;
+    for (const std::string& path : devices->DevicePaths()) {
+        read += " " + path;
+    }
+    logs_.WriteDebugLog(Record.Prefs.PortableMode, "Reading the input devices:%s",
+                        read.empty() ? " none yet" : read.c_str());
+    for (const std::string& refused : devices->Refused()) {
+        logs_.WriteDebugLog(Record.Prefs.PortableMode, "Input device not read: %s",
+                            refused.c_str());
+    }
+    input = std::move(devices);
 }
 
 void CSkeldApp::WatchSessionEnd() {

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/AppRecord.h"
 #include "persistence/DataFolder.h"
+#include "platform/evdev/EvdevInputSource.h"
 #include "shell/Logs.h"
 #include "shell/QtUser.h"
 #include "shell/SystemTray.h"
 
 struct AcceptedAccount;
 class CMainFrame;
+class InputSource;
+class PointerPort;
 class SingleInstanceLock;
 class SessionEndSignals;
 class QSocketNotifier;
@@ -55,6 +59,10 @@ public:
     bool SkeldLogOpen = false;
     bool DebugLogOpen = false;
     bool KeyFrequenciesOpen = false;
+    // Where the kernel's input devices are, when the session is read through them.
+    std::string InputDeviceFolder = EvdevInputSource::kDeviceFolder;
+    // What a device there is: the kernel says so; tests say it of their own entries.
+    EvdevDeviceScan::CapabilityQuery InputDeviceQuery = EvdevDeviceScan::KernelCapabilities;
 
     const AppPersistence& Persistence() const { return persistence_; }
     const Logs& Log() const { return logs_; }
@@ -70,6 +78,10 @@ public:
 
 private:
     bool CreateMainFrame();
+    // The input and travel of a Wayland session from the kernel's devices; no input, with
+    // `error` saying why, when they cannot be read.
+    void OpenDeviceInput(std::unique_ptr<InputSource>& input, std::unique_ptr<PointerPort>& pointer,
+                         std::string& error);
     // Gets an account through the setup assistant; false when the user left it.
     bool RunSetupAssistant();
     void WatchSessionEnd();

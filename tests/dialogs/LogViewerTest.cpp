@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +47,17 @@ TEST_F(LogViewerTest, ListsTheLinesSplittingLongOnes) {
                                         std::string(125, 'a'), std::string(74, 'b')}));
     EXPECT_EQ(viewer.CloseButton()->text(), "&Close");
     EXPECT_TRUE(SaveDialogScreenshot(viewer, "skeld-log"));
+}
+
+// A skeld's line is longer than the list's least width: the viewer opens wide enough for it.
+TEST_F(LogViewerTest, ASkeldsLineShowsWholeWhenTheViewerOpens) {
+    WriteFile(folder / "Skelds.log",
+              "[2026/12/11 03:04:32] Skelded with 56 keys, 3 mouseclicks and 0.000 Miles\n");
+    CLogList viewer(LogFile(folder / "Skelds.log"), user);
+    viewer.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(viewer.List()->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(SaveDialogScreenshot(viewer, "skeld-log-one-skeld"));
 }
 
 TEST_F(LogViewerTest, RefreshReadsTheFileAgainAndAMissingLogIsEmpty) {

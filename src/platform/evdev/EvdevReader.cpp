@@ -65,6 +65,7 @@ EvdevReader::State EvdevReader::Read(const InputHandler& onInput, const HotKeyHa
         if (got == 0) {
             return State::Gone;
         }
+        const std::size_t asked = sizeof events - partialSize_;
         const std::size_t total = partialSize_ + static_cast<std::size_t>(got);
         const std::size_t whole = total / sizeof(input_event);
         for (std::size_t i = 0; i < whole; ++i) {
@@ -72,6 +73,11 @@ EvdevReader::State EvdevReader::Read(const InputHandler& onInput, const HotKeyHa
         }
         partialSize_ = total % sizeof(input_event);
         std::memcpy(partial_, bytes + whole * sizeof(input_event), partialSize_);
+        // A short read took everything there was: asking again would only hear EAGAIN. What
+        // comes later makes the descriptor readable again.
+        if (static_cast<std::size_t>(got) < asked) {
+            return State::Open;
+        }
     }
 }
 
