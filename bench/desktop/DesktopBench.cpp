@@ -75,8 +75,13 @@ long StatusNumber(const std::string& status, const std::string& label) {
     return -1;
 }
 
+// The peer's statistics, in the HOME of the home the harness made for it.
+PeerStatistics PeerStatisticsIn(const std::filesystem::path& home) {
+    return PeerStatistics(home / "home");
+}
+
 std::optional<Counts> PeerCounts(const std::filesystem::path& home) {
-    const std::optional<PeerStatistics::Counts> counts = PeerStatistics(home / "home").Read();
+    const std::optional<PeerStatistics::Counts> counts = PeerStatisticsIn(home).Read();
     if (!counts) {
         Fail("cannot read the peer's statistics in " + home.string());
         return std::nullopt;
@@ -250,7 +255,7 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
     std::vector<std::optional<Counts>> peerAfter(subjects.size());
     for (std::size_t i = 0; i < subjects.size(); ++i) {
         if (subjects[i].Figures.What == Role::Peer) {
-            const PeerStatistics statistics(subjects[i].Home);
+            const PeerStatistics statistics = PeerStatisticsIn(subjects[i].Home);
             if (!statistics.WaitForWriteAfter(statistics.Now()) ||
                 !(peerAfter[i] = PeerCounts(subjects[i].Home))) {
                 return Fail(subjects[i].Figures.Name +

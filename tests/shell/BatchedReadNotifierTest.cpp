@@ -14,9 +14,7 @@ using namespace std::chrono_literals;
 
 class BatchedReadNotifierTest : public ::testing::Test {
 protected:
-    BatchedReadNotifierTest() {
-        EXPECT_EQ(pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
-    }
+    BatchedReadNotifierTest() { EXPECT_EQ(pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0); }
     ~BatchedReadNotifierTest() override {
         close(ends[0]);
         close(ends[1]);
