@@ -40,6 +40,7 @@ BenchDesktop::~BenchDesktop() {
     // The tray and the server before the X server, which goes with the members.
     trayer_.reset();
     server_.reset();
+    buses_.clear();
 }
 
 bool BenchDesktop::Start(std::string& problem) {
@@ -87,4 +88,28 @@ std::filesystem::path BenchDesktop::MakeHome(const std::string& name) const {
 
 std::vector<std::string> BenchDesktop::Environment(const std::filesystem::path& home) const {
     return PrivateDesktopHome::Environment(home, DisplayName(), serverAddress_);
+}
+
+bool BenchDesktop::StartSessionBus(const std::string& name, std::vector<std::string>& environment,
+                                   std::string& problem) {
+    const std::filesystem::path output = folder_ / (name + "-bus.out");
+    buses_.push_back(std::make_unique<ChildProcess>(
+        std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address"},
+        environment, output));
+    std::string address;
+    if (!PollUntil(
+            [&] {
+                const std::string printed = ReadFile(output);
+                address = printed.substr(0, printed.find('\n'));
+                return printed.starts_with("unix:") && address.size() < printed.size();
+            },
+            10s)) {
+        problem = "no session bus for " + name + ": " + ReadFile(output);
+        return false;
+    }
+    std::erase_if(environment, [](const std::string& variable) {
+        return variable.starts_with("DBUS_SESSION_BUS_ADDRESS=");
+    });
+    environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
+    return true;
 }

@@ -32,11 +32,16 @@ public:
     // user's desktop, home, session bus or server.
     std::vector<std::string> Environment(const std::filesystem::path& home) const;
     std::filesystem::path OutputFile(const std::string& name) const { return folder_ / name; }
+    // A session bus of its own for a program that needs one; `environment` then leads to it.
+    // False, with the reason, when it did not start.
+    bool StartSessionBus(const std::string& name, std::vector<std::string>& environment,
+                         std::string& problem);
 
 private:
     XvfbServer xvfb_;  // first: the last to go
     TempFolder folder_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> trayer_;
+    std::vector<std::unique_ptr<ChildProcess>> buses_;
     std::string serverAddress_;
 };

@@ -27,7 +27,7 @@ struct BenchLoadFigures {
 };
 
 struct BenchSubjectFigures {
-    enum class Role { Listener, BlinkOff, BlinkOn, GeekOpen, BareTray };
+    enum class Role { Listener, BlinkOff, BlinkOn, GeekOpen, BareTray, Peer };
 
     Role What = Role::Listener;
     std::string Name;

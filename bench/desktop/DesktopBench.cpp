@@ -9,7 +9,9 @@
 // load to all of them at once, the harness waits until they have handled it and stops them;
 // then all four idle for a minute. It prints one table and the ratios against the targets.
 //
-//   kestrovin-bench-desktop [--quick]     --quick: a tenth of the loads and 10 s of idling
+//   kestrovin-bench-desktop [--quick] [--peer workrave]
+//     --quick: a tenth of the loads and 10 s of idling
+//     --peer workrave: Workrave runs beside them, with its figures and the ratios to it
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -25,6 +27,7 @@
 #include "desktop/BenchReport.h"
 #include "desktop/BenchSubject.h"
 #include "desktop/Interruption.h"
+#include "desktop/PeerStatistics.h"
 #include "desktop/TrayIconWatch.h"
 #include "platform/linux/FileTypedStore.h"
 #include "support/ChildProcess.h"
@@ -46,6 +49,7 @@ struct Counts {
 struct Measured {
     std::unique_ptr<BenchSubject> Subject;
     std::vector<std::string> Environment;
+    std::filesystem::path Home;
     BenchSubjectFigures Figures;
 };
 
@@ -69,6 +73,20 @@ long StatusNumber(const std::string& status, const std::string& label) {
         }
     }
     return -1;
+}
+
+// The peer's statistics, in the HOME of the home the harness made for it.
+PeerStatistics PeerStatisticsIn(const std::filesystem::path& home) {
+    return PeerStatistics(home / "home");
+}
+
+std::optional<Counts> PeerCounts(const std::filesystem::path& home) {
+    const std::optional<PeerStatistics::Counts> counts = PeerStatisticsIn(home).Read();
+    if (!counts) {
+        Fail("cannot read the peer's statistics in " + home.string());
+        return std::nullopt;
+    }
+    return Counts{counts->Keys, counts->Clicks};
 }
 
 std::optional<Counts> ProgramCounts(const std::vector<std::string>& environment) {
@@ -207,7 +225,8 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
         const Role role = measured.Figures.What;
         before.push_back(role == Role::BlinkOff || role == Role::BlinkOn || role == Role::GeekOpen
                              ? ProgramCounts(measured.Environment)
-                             : Counts{});
+                         : role == Role::Peer ? PeerCounts(measured.Home)
+                                              : Counts{});
         if (!before.back()) {
             return false;
         }
@@ -232,6 +251,17 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
     }
     if (!WaitUntilSettled(subjects) || !ReadFigures(subjects, atEnd)) {
         return false;
+    }
+    std::vector<std::optional<Counts>> peerAfter(subjects.size());
+    for (std::size_t i = 0; i < subjects.size(); ++i) {
+        if (subjects[i].Figures.What == Role::Peer) {
+            const PeerStatistics statistics = PeerStatisticsIn(subjects[i].Home);
+            if (!statistics.WaitForWriteAfter(statistics.Now()) ||
+                !(peerAfter[i] = PeerCounts(subjects[i].Home))) {
+                return Fail(subjects[i].Figures.Name +
+                            " did not write its statistics within 90 s of the load");
+            }
+        }
     }
     if (!StopAll(subjects)) {
         return false;
@@ -263,6 +293,12 @@ bool RunLoad(BenchLoad& load, std::vector<Measured>& subjects, BenchDesktop& des
                 figures.Unit = load.Keys ? "keys" : "clicks";
                 break;
             }
+            case Role::Peer:
+                figures.Counted = load.Keys ? peerAfter[i]->Keys - before[i]->Keys
+                                            : peerAfter[i]->Clicks - before[i]->Clicks;
+                figures.Expected = load.Pairs;
+                figures.Unit = load.Keys ? "keys" : "clicks";
+                break;
             case Role::BareTray:
                 break;
         }
@@ -324,7 +360,21 @@ std::string LoadAverage() {
     return minute;
 }
 
-int Run(bool quick) {
+// Workrave needs a session bus of its own, and its quiet mode, so that no break window opens
+// during the runs; it still counts in that mode.
+bool SetUpPeer(const std::filesystem::path& home, std::vector<std::string>& environment,
+               BenchDesktop& desktop) {
+    std::string problem;
+    if (!desktop.StartSessionBus("workrave", environment, problem)) {
+        return Fail(problem);
+    }
+    const ProgramResult quiet =
+        RunToEnd({"gsettings", "set", "org.workrave.general", "operation-mode", "2"}, environment);
+    return quiet.Status == 0 ||
+           Fail("cannot set Workrave's quiet mode in " + home.string() + ": " + quiet.Output);
+}
+
+int Run(bool quick, bool withPeer) {
     WatchForInterruption();
     const std::string loadAtStart = LoadAverage();
     BenchDesktop desktop;
@@ -347,6 +397,7 @@ int Run(bool quick) {
             std::make_unique<BenchSubject>(name, std::vector<std::string>{program}, readiness);
         const std::filesystem::path home = desktop.MakeHome(name);
         measured.Environment = desktop.Environment(home);
+        measured.Home = home;
         measured.Figures.What = role;
         measured.Figures.Name = name;
         subjects.push_back(std::move(measured));
@@ -361,6 +412,13 @@ int Run(bool quick) {
     const std::filesystem::path geekHome =
         add(Role::GeekOpen, "geek-open", KESTROVIN, BenchSubject::Readiness::ShowsIconFully);
     add(Role::BareTray, "bare-tray", KESTROVIN_BARE_TRAY, BenchSubject::Readiness::ShowsIcon);
+    if (withPeer) {
+        const std::filesystem::path peerHome =
+            add(Role::Peer, "workrave", "workrave", BenchSubject::Readiness::ShowsIcon);
+        if (!SetUpPeer(peerHome, subjects.back().Environment, desktop)) {
+            return 1;
+        }
+    }
     if (!SetUpProgramHome(subjects[1].Environment, offHome, "bench-off", 0) ||
         !SetUpProgramHome(subjects[2].Environment, onHome, "bench-on", 1) ||
         !SetUpProgramHome(subjects[3].Environment, geekHome, "bench-geek", 0, 1)) {
@@ -395,8 +453,12 @@ int Run(bool quick) {
         << "\nSubjects: bare-listener = XInput 2.2 raw events on the root window, counted; "
            "blink-off, blink-on = kestrovin with BlinkTray 0 and 1; geek-open = kestrovin with "
            "BlinkTray 0 and the Geek Window open; bare-tray = one "
-           "QSystemTrayIcon. CPU is user + system of all threads; load average "
-        << loadAtStart << " at the start, " << LoadAverage() << " at the end, on "
+           "QSystemTrayIcon"
+        << (withPeer ? "; workrave = Workrave in quiet mode, a break reminder that counts keys and "
+                       "clicks for its statistics (X RECORD), as a yardstick"
+                     : "")
+        << ". CPU is user + system of all threads; load average " << loadAtStart
+        << " at the start, " << LoadAverage() << " at the end, on "
         << std::thread::hardware_concurrency() << " processors.\n";
     const BenchReport report(loads, figures);
     report.Print(std::cout);
@@ -406,12 +468,20 @@ int Run(bool quick) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool quick = argc == 2 && std::strcmp(argv[1], "--quick") == 0;
-    if (argc > 2 || (argc == 2 && !quick)) {
-        std::cerr << "usage: kestrovin-bench-desktop [--quick]\n";
-        return 2;
+    bool quick = false, withPeer = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0) {
+            quick = true;
+        } else if (std::strcmp(argv[i], "--peer") == 0 && i + 1 < argc &&
+                   std::strcmp(argv[i + 1], "workrave") == 0) {
+            withPeer = true;
+            ++i;
+        } else {
+            std::cerr << "usage: kestrovin-bench-desktop [--quick] [--peer workrave]\n";
+            return 2;
+        }
     }
-    const int status = Run(quick);
+    const int status = Run(quick, withPeer);
     if (Interrupted()) {
         std::cerr << "kestrovin-bench-desktop: interrupted; every program it started has ended\n";
     }

@@ -64,7 +64,7 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
                  app.Persistence(), app.Frequencies, app.User()),
       counter_(app.Record.Account, app.Record.Prefs, app.Frequencies, *this, scheduler_,
                input_->KeyState()),
-      inputNotifier_(input_->FileDescriptor(), QSocketNotifier::Read) {
+      inputNotifier_(input_->FileDescriptor(), [this] { OnInputReadable(); }) {
     sampler_.MeasureScreen();
     sessionLock_ = std::make_unique<DBusSessionLock>([this](const std::string& line) {
         app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "%s", line.c_str());
@@ -73,7 +73,6 @@ CMainFrame::CMainFrame(CSkeldApp& app, CSystemTray& tray, std::unique_ptr<InputS
     sessionLock_->OnChange([this](bool /*locked*/) { CountWaitingInput(); });
     counter_.WatchSessionLock(*sessionLock_);
     scheduler_.WatchSessionLock(*sessionLock_);
-    connect(&inputNotifier_, &QSocketNotifier::activated, this, &CMainFrame::OnInputReadable);
     BuildMenu();
     connect(&tray_, &CSystemTray::RightButtonReleased, this, [this] {
         const TrayReaction reaction = OnTrayNotification(
@@ -129,7 +128,7 @@ void CMainFrame::OnInputReadable() {
                          [this](int id) { scheduler_.OnHotKey(id); }, &error);
     if (!alive) {
         // A lost X server keeps the descriptor readable for ever.
-        inputNotifier_.setEnabled(false);
+        inputNotifier_.Stop();
         app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "Input lost: %s", error.c_str());
     }
 }

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "counting/MouseThread.h"
 #include "counting/RawInputCounter.h"
 #include "server/ApplicationServerActions.h"
+#include "shell/BatchedReadNotifier.h"
 #include "shell/EndSkeldPort.h"
 #include "shell/FrameLimitedTray.h"
 #include "shell/ShownTray.h"
@@ -104,7 +104,8 @@ private:
     RawInputCounter counter_;
     // Keeps what is typed at a lock screen out of the key tally and the hot key.
     std::unique_ptr<DBusSessionLock> sessionLock_;
-    QSocketNotifier inputNotifier_;
+    // Input is read in short batches: a fast typist or a click burst wakes it far less often.
+    BatchedReadNotifier inputNotifier_;
     std::map<MainTimer, std::unique_ptr<QTimer>> timers_;
     std::unique_ptr<QMenu> menu_;
     QAction* defaultItem_ = nullptr;
