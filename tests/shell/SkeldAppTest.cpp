@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "server/AccountTakeOver.h"
+#include "support/InputEvents.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
@@ -209,11 +210,7 @@ TEST_F(SkeldAppTest, InAWaylandSessionKeysCountWithoutAnXDisplay) {
     std::vector<input_event> typed;
     for (const unsigned short code : {KEY_W, KEY_A, KEY_Y}) {
         for (const int value : {1, 2, 0}) {
-            input_event event{};
-            event.type = EV_KEY;
-            event.code = code;
-            event.value = value;
-            typed.push_back(event);
+            typed.push_back(InputEvent(EV_KEY, code, value));
             typed.push_back(input_event{{}, EV_SYN, SYN_REPORT, 0});
         }
     }

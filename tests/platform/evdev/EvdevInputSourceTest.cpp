@@ -25,22 +25,15 @@
 #include "counting/MouseSampler.h"
 #include "persistence/Preferences.h"
 #include "platform/evdev/EvdevPointer.h"
+#include "support/InputEvents.h"
 #include "support/TempFolder.h"
 
 namespace {
 
-input_event Event(unsigned short type, unsigned short code, int value) {
-    input_event event{};
-    event.type = type;
-    event.code = code;
-    event.value = value;
-    return event;
-}
-
 // A key as a keyboard sends it: the scan code, the key, the end of the report.
 std::vector<input_event> Stroke(unsigned short code, int value) {
-    return {Event(EV_MSC, MSC_SCAN, 0x70000 + code), Event(EV_KEY, code, value),
-            Event(EV_SYN, SYN_REPORT, 0)};
+    return {InputEvent(EV_MSC, MSC_SCAN, 0x70000 + code), InputEvent(EV_KEY, code, value),
+            InputEvent(EV_SYN, SYN_REPORT, 0)};
 }
 
 std::vector<input_event> Typed(std::initializer_list<std::pair<unsigned short, int>> keys) {
@@ -157,9 +150,9 @@ TEST_F(EvdevInputSourceTest, ARecordedSessionArrivesInOrderAndAnUnpluggedMouseIs
                           {KEY_I, 2},
                           {KEY_I, 0}}));
     ASSERT_TRUE(Dispatch());
-    Send("event5", {Event(EV_KEY, BTN_LEFT, 1), Event(EV_SYN, SYN_REPORT, 0),
-                    Event(EV_KEY, BTN_LEFT, 0), Event(EV_REL, REL_WHEEL, -1),
-                    Event(EV_REL, REL_WHEEL_HI_RES, -120), Event(EV_SYN, SYN_REPORT, 0)});
+    Send("event5", {InputEvent(EV_KEY, BTN_LEFT, 1), InputEvent(EV_SYN, SYN_REPORT, 0),
+                    InputEvent(EV_KEY, BTN_LEFT, 0), InputEvent(EV_REL, REL_WHEEL, -1),
+                    InputEvent(EV_REL, REL_WHEEL_HI_RES, -120), InputEvent(EV_SYN, SYN_REPORT, 0)});
     ASSERT_TRUE(Dispatch());
     EXPECT_EQ(delivered_, (Delivered{{0xA0, kDown},
                                      {'H', kDown},
@@ -173,7 +166,7 @@ TEST_F(EvdevInputSourceTest, ARecordedSessionArrivesInOrderAndAnUnpluggedMouseIs
     EXPECT_EQ(heldShiftAtDelivery_, (std::vector<bool>{true, true, true, false, false, false}));
 
     // What the mouse sent before it went is still counted; then it is simply gone.
-    Send("event5", {Event(EV_KEY, BTN_RIGHT, 1), Event(EV_SYN, SYN_REPORT, 0)});
+    Send("event5", {InputEvent(EV_KEY, BTN_RIGHT, 1), InputEvent(EV_SYN, SYN_REPORT, 0)});
     Unplug("event5");
     delivered_.clear();
     ASSERT_TRUE(Dispatch());
@@ -204,7 +197,7 @@ TEST_F(EvdevInputSourceTest, DevicesPluggedInLaterAreReadOnceTheyAreKeyboardsOrM
 
     Send("event9", Typed({{KEY_K, 1}, {KEY_K, 0}}));
     ASSERT_TRUE(Dispatch());
-    Send("event10", {Event(EV_KEY, BTN_MIDDLE, 1), Event(EV_SYN, SYN_REPORT, 0)});
+    Send("event10", {InputEvent(EV_KEY, BTN_MIDDLE, 1), InputEvent(EV_SYN, SYN_REPORT, 0)});
     ASSERT_TRUE(Dispatch());
     EXPECT_EQ(delivered_, (Delivered{{'K', kDown}, {'K', kUp}, {0, RawInput::kButton3Down}}));
 
@@ -301,16 +294,16 @@ TEST_F(EvdevInputSourceTest, RelativeMotionBecomesTravelAtTheDesktopsLogicalInch
     EXPECT_FALSE(pointer.IsRemoteSession());
 
     // 100 counts right in two reports and 50 down: one inch on each axis, the root of two.
-    Send("event2",
-         {Event(EV_REL, REL_X, 70), Event(EV_SYN, SYN_REPORT, 0), Event(EV_REL, REL_X, 30),
-          Event(EV_REL, REL_Y, 50), Event(EV_REL, REL_WHEEL, 3), Event(EV_SYN, SYN_REPORT, 0)});
+    Send("event2", {InputEvent(EV_REL, REL_X, 70), InputEvent(EV_SYN, SYN_REPORT, 0),
+                    InputEvent(EV_REL, REL_X, 30), InputEvent(EV_REL, REL_Y, 50),
+                    InputEvent(EV_REL, REL_WHEEL, 3), InputEvent(EV_SYN, SYN_REPORT, 0)});
     ASSERT_TRUE(Dispatch());
     sampler.Sample();
     EXPECT_NEAR(account.UnsentMetres, std::sqrt(2.0) * 0.0254, 1e-12);
     // There and back within the second: no travel, as the cursor sampled once a second shows.
     account.ResetUnsentDistance();
-    Send("event2", {Event(EV_REL, REL_X, 40), Event(EV_SYN, SYN_REPORT, 0),
-                    Event(EV_REL, REL_X, -40), Event(EV_SYN, SYN_REPORT, 0)});
+    Send("event2", {InputEvent(EV_REL, REL_X, 40), InputEvent(EV_SYN, SYN_REPORT, 0),
+                    InputEvent(EV_REL, REL_X, -40), InputEvent(EV_SYN, SYN_REPORT, 0)});
     ASSERT_TRUE(Dispatch());
     sampler.Sample();
     EXPECT_EQ(account.UnsentMetres, 0.0);
@@ -395,8 +388,8 @@ TEST(EvdevInputSourceKernelTest, AVirtualKeyboardIsFoundReadAndDroppedWhenItGoes
         << "the virtual keyboard was not picked up";
 
     for (const auto& [code, value] : {std::pair{KEY_K, 1}, {KEY_K, 2}, {KEY_K, 0}}) {
-        const input_event events[] = {Event(EV_KEY, static_cast<unsigned short>(code), value),
-                                      Event(EV_SYN, SYN_REPORT, 0)};
+        const input_event events[] = {InputEvent(EV_KEY, static_cast<unsigned short>(code), value),
+                                      InputEvent(EV_SYN, SYN_REPORT, 0)};
         ASSERT_EQ(::write(uinput, events, sizeof events), static_cast<ssize_t>(sizeof events));
     }
     const Delivered typed{{'K', kDown}, {'K', kUp}};

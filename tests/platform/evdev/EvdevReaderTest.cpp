@@ -7,22 +7,15 @@
 #include <vector>
 
 #include "platform/LinuxKeyCodeToVirtualKey.h"
+#include "support/InputEvents.h"
 
 namespace {
 
-input_event Event(unsigned short type, unsigned short code, int value) {
-    input_event event{};
-    event.type = type;
-    event.code = code;
-    event.value = value;
-    return event;
-}
-
 input_event Key(unsigned short code, int value) {
-    return Event(EV_KEY, code, value);
+    return InputEvent(EV_KEY, code, value);
 }
 input_event Report() {
-    return Event(EV_SYN, SYN_REPORT, 0);
+    return InputEvent(EV_SYN, SYN_REPORT, 0);
 }
 
 // A device's stream through a real pipe, read as the event loop reads it.
@@ -80,7 +73,7 @@ constexpr std::uint32_t kDown = RawInput::kKeyDown;
 constexpr std::uint32_t kUp = RawInput::kKeyUp;
 
 TEST_F(EvdevReaderTest, TypingGivesPressAndReleaseAndRepeatsAreNotKeys) {
-    Write({Event(EV_MSC, MSC_SCAN, 0x1e), Key(KEY_A, 1), Report(), Key(KEY_A, 2), Report(),
+    Write({InputEvent(EV_MSC, MSC_SCAN, 0x1e), Key(KEY_A, 1), Report(), Key(KEY_A, 2), Report(),
            Key(KEY_A, 2), Report(), Key(KEY_A, 0), Report(), Key(KEY_RIGHTSHIFT, 1),
            Key(KEY_RIGHTCTRL, 1), Key(KEY_KPENTER, 1), Key(KEY_KPENTER, 0), Key(KEY_PROG1, 1),
            Key(KEY_PROG1, 0), Report()});
@@ -98,8 +91,8 @@ TEST_F(EvdevReaderTest, TypingGivesPressAndReleaseAndRepeatsAreNotKeys) {
 
 TEST_F(EvdevReaderTest, KeypadFollowsTheNumLockLight) {
     Write({Key(KEY_KP1, 0), Report(), Key(KEY_NUMLOCK, 1), Key(KEY_NUMLOCK, 0), Report(),
-           Event(EV_LED, LED_NUML, 1), Report(), Key(KEY_KP1, 0), Key(KEY_KPDOT, 0), Report(),
-           Event(EV_LED, LED_NUML, 0), Report(), Key(KEY_KPDOT, 0), Report()});
+           InputEvent(EV_LED, LED_NUML, 1), Report(), Key(KEY_KP1, 0), Key(KEY_KPDOT, 0), Report(),
+           InputEvent(EV_LED, LED_NUML, 0), Report(), Key(KEY_KPDOT, 0), Report()});
     Read();
     EXPECT_EQ(
         Keys(),
@@ -109,9 +102,9 @@ TEST_F(EvdevReaderTest, KeypadFollowsTheNumLockLight) {
 TEST_F(EvdevReaderTest, FiveButtonsAreClicksWheelsAndOtherButtonsAreNot) {
     Write({Key(BTN_LEFT, 1), Key(BTN_LEFT, 0), Key(BTN_RIGHT, 1), Key(BTN_RIGHT, 0),
            Key(BTN_MIDDLE, 1), Key(BTN_MIDDLE, 0), Key(BTN_SIDE, 1), Key(BTN_SIDE, 0),
-           Key(BTN_EXTRA, 1), Key(BTN_EXTRA, 0), Report(), Event(EV_REL, REL_WHEEL, -1),
-           Event(EV_REL, REL_HWHEEL, 1), Event(EV_REL, REL_WHEEL_HI_RES, -120), Key(BTN_TOUCH, 1),
-           Key(BTN_TOOL_FINGER, 1), Key(BTN_TASK, 1), Report()});
+           Key(BTN_EXTRA, 1), Key(BTN_EXTRA, 0), Report(), InputEvent(EV_REL, REL_WHEEL, -1),
+           InputEvent(EV_REL, REL_HWHEEL, 1), InputEvent(EV_REL, REL_WHEEL_HI_RES, -120),
+           Key(BTN_TOUCH, 1), Key(BTN_TOOL_FINGER, 1), Key(BTN_TASK, 1), Report()});
     Read();
     EXPECT_EQ(Buttons(), (std::vector<std::uint16_t>{
                              RawInput::kButton1Down, RawInput::kButton1Up, RawInput::kButton2Down,
@@ -122,8 +115,8 @@ TEST_F(EvdevReaderTest, FiveButtonsAreClicksWheelsAndOtherButtonsAreNot) {
 }
 
 TEST_F(EvdevReaderTest, RelativeMotionIsGatheredUntilTaken) {
-    Write({Event(EV_REL, REL_X, 5), Event(EV_REL, REL_Y, -3), Report(), Event(EV_REL, REL_X, -2),
-           Event(EV_REL, REL_WHEEL, 1), Report()});
+    Write({InputEvent(EV_REL, REL_X, 5), InputEvent(EV_REL, REL_Y, -3), Report(),
+           InputEvent(EV_REL, REL_X, -2), InputEvent(EV_REL, REL_WHEEL, 1), Report()});
     Read();
     long dx = 0;
     long dy = 0;
@@ -148,8 +141,8 @@ TEST_F(EvdevReaderTest, HotKeyIsCtrlAltAndPReleasedAndItsKeysStillCount) {
 }
 
 TEST_F(EvdevReaderTest, TornFrameAfterAnOverflowIsSkipped) {
-    Write({Key(KEY_B, 1), Event(EV_SYN, SYN_DROPPED, 0), Key(KEY_B, 0), Key(BTN_LEFT, 0), Report(),
-           Key(KEY_C, 0), Report()});
+    Write({Key(KEY_B, 1), InputEvent(EV_SYN, SYN_DROPPED, 0), Key(KEY_B, 0), Key(BTN_LEFT, 0),
+           Report(), Key(KEY_C, 0), Report()});
     Read();
     EXPECT_EQ(Keys(), (KeyList{{'B', kDown}, {'C', kUp}}));
     EXPECT_TRUE(Buttons().empty());
