@@ -13,20 +13,25 @@ namespace {
 // Creates the file readable and writable by its owner only, or takes group and other rights
 // from one that exists, before SQLite opens it: it holds password hashes, e-mail addresses and
 // tokens. SQLite gives the -wal and -shm files the database's mode; those left by an older
-// run are tightened too.
+// run are tightened too. An existing file is never opened here: closing a descriptor of a file
+// drops every lock the process holds on it, and a connection of this process already open on
+// it (the server's reader beside its writer) would lose its locks. Another process would then
+// take the write-ahead log for abandoned, and what this one commits later would be lost.
 bool MakePrivate(const std::filesystem::path& file, std::string& error) {
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0600);
-    if (fd < 0) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (fd >= 0) {
+        ::close(fd);  // new and empty: no connection holds it yet
+    } else if (errno != EEXIST) {
         error = std::strerror(errno);
         return false;
     }
     struct stat info = {};
-    const bool tightened = ::fstat(fd, &info) == 0 &&
-                           ((info.st_mode & 077) == 0 || ::fchmod(fd, info.st_mode & 0700) == 0);
+    const bool tightened =
+        ::stat(file.c_str(), &info) == 0 &&
+        ((info.st_mode & 077) == 0 || ::chmod(file.c_str(), info.st_mode & 0700) == 0);
     if (!tightened) {
         error = std::string("cannot make it private: ") + std::strerror(errno);
     }
-    ::close(fd);
     for (const char* suffix : {"-wal", "-shm"}) {
         const std::string companion = file.string() + suffix;
         if (::stat(companion.c_str(), &info) == 0 && (info.st_mode & 077) != 0) {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "AccountDatabase.h"
 #include "EngineFixture.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
@@ -404,6 +405,45 @@ TEST_P(ServerProcessTest, EverySkeldAClientSawAcceptedSurvivesSigkill) {
     std::cout << "[ figures  ] " << EngineName({GetParam(), 0}) << ": " << kRounds
               << " SIGKILLs during a skeld load of " << kAccounts << " clients; " << acceptedSkelds
               << " accepted skelds all held" << std::endl;
+}
+
+// Another process that looks into the database (a backup, the sqlite3 shell, a report) and
+// closes it again must neither hide nor take away what the server commits afterwards, even
+// when the server is then killed outright.
+TEST_P(ServerProcessTest, AnotherProcessSeesEachCommittedSkeldAndItsLookDoesNotLoseLaterOnes) {
+    std::unique_ptr<ChildProcess> server;
+    CurlClient client(StartServerProcess(server));
+    const Posted registered = client.Post(EncodedBody({{"action", "register_account"},
+                                                       {"username", "looked-at"},
+                                                       {"password", "secret"},
+                                                       {"computer", "desk"},
+                                                       {"email", "u@example.org"}}));
+    ASSERT_TRUE(registered.body.starts_with("100 OK ")) << registered.body;
+    const std::string payload = registered.body.substr(7);
+    const std::string userId = payload.substr(0, payload.find(' '));
+    std::string token = payload.substr(payload.find(' ') + 1);
+    const auto totalKeys = [&] {
+        AccountDatabase look;
+        std::string error;
+        EXPECT_TRUE(look.Open(location_, error)) << error;
+        return look.FindAccountByName("looked-at").value.totalKeys;
+    };
+
+    for (const int keys : {7, 5}) {
+        const auto accepted =
+            AcceptedToken(client.Post(SkeldBody(userId, "desk", token, keys, 1, "0.000")));
+        ASSERT_TRUE(accepted);
+        token = *accepted;
+    }
+    EXPECT_EQ(totalKeys(), 12);
+    const auto accepted =
+        AcceptedToken(client.Post(SkeldBody(userId, "desk", token, 30, 1, "0.000")));
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(totalKeys(), 42);
+
+    kill(server->Pid(), SIGKILL);
+    server->WaitForExit(std::chrono::seconds(30));
+    EXPECT_EQ(totalKeys(), 42);
 }
 
 INSTANTIATE_FOR_EVERY_ENGINE(ServerProcessTest);
