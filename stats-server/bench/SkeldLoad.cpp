@@ -8,41 +8,12 @@
 #include <thread>
 #include <utility>
 
-#include "persistence/QuickCrypt.h"
+#include "support/ClientForm.h"
 
 namespace {
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
 constexpr const char* kPassword = "bench-secret";
 constexpr const char* kComputer = "desk";
-
-// The form as the client sends it: names and values encoded, client_version last.
-std::string EncodedForm(Fields fields) {
-    fields.emplace_back("client_version", "1.7.1");
-    std::string body;
-    std::string encoded;
-    for (const auto& [name, value] : fields) {
-        body += body.empty() ? "" : "&";
-        CQuickCrypt::EncodeInto(name, encoded);
-        body += encoded + "=";
-        CQuickCrypt::EncodeInto(value, encoded);
-        body += encoded;
-    }
-    return body;
-}
-
-std::vector<std::string> TabFields(const std::string& payload) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t tab = payload.find('\t', start);
-        fields.push_back(payload.substr(start, tab - start));
-        if (tab == std::string::npos) {
-            return fields;
-        }
-        start = tab + 1;
-    }
-}
 
 // A connection per request, as the client makes them: a kept-alive connection would hold one
 // of the server's worker threads between requests, which no real client does.
@@ -58,7 +29,7 @@ httplib::Client NewClient(const SkeldLoad::Address& server) {
 std::string PostSkeld(httplib::Client& client, const std::string& userId, const std::string& token,
                       std::int64_t keys, std::int64_t clicks, bool& answered) {
     const auto result = client.Post("/server.php",
-                                    EncodedForm({{"action", "skeld"},
+                                    EncodedBody({{"action", "skeld"},
                                                  {"ostype", "1"},
                                                  {"userid", userId},
                                                  {"password", kPassword},
@@ -89,7 +60,7 @@ std::string SkeldLoad::Register(int index, Account& account) const {
     httplib::Client client = NewClient(settings_.servers.front());
     const std::string name = "bench-" + runTag_ + "-" + std::to_string(index);
     const auto result = client.Post("/server.php",
-                                    EncodedForm({{"action", "register_account"},
+                                    EncodedBody({{"action", "register_account"},
                                                  {"username", name},
                                                  {"password", kPassword},
                                                  {"computer", kComputer},

@@ -15,8 +15,8 @@
 #include "OutboxFolder.h"
 #include "PasswordHasher.h"
 #include "StatsServer.h"
-#include "persistence/QuickCrypt.h"
 #include "platform/Clock.h"
+#include "support/ClientForm.h"
 #include "support/TempFolder.h"
 
 // A clock the test sets while the server's threads read it.
@@ -48,30 +48,10 @@ private:
     std::vector<Mail> mails_;
 };
 
-using Fields = std::vector<std::pair<std::string, std::string>>;
-
 struct Posted {
     int status = 0;  // 0: no answer at all
     std::string body;
 };
-
-// The form body the client sends: every name and value encoded, client_version last.
-inline std::string EncodedBody(const Fields& fields, bool addClientVersion = true) {
-    Fields all = fields;
-    if (addClientVersion) {
-        all.emplace_back("client_version", "1.7.1");
-    }
-    std::string body;
-    for (const auto& [name, value] : all) {
-        std::string encoded;
-        body += body.empty() ? "" : "&";
-        CQuickCrypt::EncodeInto(name, encoded);
-        body += encoded + "=";
-        CQuickCrypt::EncodeInto(value, encoded);
-        body += encoded;
-    }
-    return body;
-}
 
 // A real server on a free loopback port with its database in a temporary folder, and the
 // client's side of the exchange.
@@ -165,20 +145,10 @@ protected:
     // The tab-separated payload of a reply after its status text.
     static std::vector<std::string> PayloadFields(const std::string& reply,
                                                   const std::string& status) {
-        std::vector<std::string> fields;
         if (!reply.starts_with(status + " ")) {
-            return fields;
+            return {};
         }
-        std::string payload = reply.substr(status.size() + 1);
-        std::size_t start = 0;
-        while (true) {
-            const std::size_t tab = payload.find('\t', start);
-            fields.push_back(payload.substr(start, tab - start));
-            if (tab == std::string::npos) {
-                return fields;
-            }
-            start = tab + 1;
-        }
+        return TabFields(reply.substr(status.size() + 1));
     }
 
     TempFolder folder_;

@@ -357,8 +357,9 @@ protected:
         environment_.push_back(name + "=" + value);
     }
 
-    // Opens the tray menu with a right click on the icon; false when no menu came.
-    bool OpenTrayMenu(pid_t pid, const std::string& icon) const {
+    // Opens the tray menu with a right click on the icon; the menu's window, or "" when no
+    // menu came.
+    std::string OpenTrayMenu(pid_t pid, const std::string& icon) const {
         const auto windows = [&] {
             return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
         };
@@ -366,16 +367,19 @@ protected:
         const Geometry iconAt = GeometryOf(icon);
         Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
                  std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
-        return PollUntil(
+        std::string menu;
+        PollUntil(
             [&] {
                 for (const std::string& window : windows()) {
                     if (std::find(before.begin(), before.end(), window) == before.end()) {
+                        menu = window;
                         return true;
                     }
                 }
                 return false;
             },
             10s);
+        return menu;
     }
 
     // A picture of one window, kept beside those of failed tests; its path.
@@ -539,23 +543,8 @@ TEST_F(DesktopTest, SkeldNowFromTheTrayMenuSendsTheCounts) {
     Type("hello world");
     WaitUntilSkeldAllowed();
 
-    const Geometry iconAt = GeometryOf(icon);
-    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
-             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
-    std::string menu;
-    ASSERT_TRUE(PollUntil(
-        [&] {
-            for (const std::string& window : Words(Xdotool(
-                     {"search", "--onlyvisible", "--pid", std::to_string(counters_[0]->Pid())}))) {
-                if (window != icon) {
-                    menu = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        10s))
-        << "no menu";
+    const std::string menu = OpenTrayMenu(counters_[0]->Pid(), icon);
+    ASSERT_FALSE(menu.empty()) << "no menu";
     EXPECT_EQ(ServerAccount().totalKeys, 0);
 
     // The default item, "Skeld Now", comes first, at the menu's top.
@@ -587,10 +576,7 @@ TEST_F(DesktopTest, EnterInTheAccountDetailsPressesOkAfterAnotherButton) {
     const auto windows = [&] {
         return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
     };
-    const Geometry iconAt = GeometryOf(icon);
-    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
-             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
-    ASSERT_TRUE(PollUntil([&] { return windows().size() == 2; }, 10s)) << "no menu";
+    ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
     const std::vector<std::string> menus = windows();
     Xdotool({"key", "a"});
     std::string submenu;
@@ -639,16 +625,7 @@ TEST_F(DesktopTest, PreferencesFromTheTrayMenuSaveWithEnterAndCorrectTheKeyLimit
     const auto waitFor = [&](const std::string& title) { return WaitForWindow(pid, icon, title); };
     WaitUntilSkeldAllowed();  // the menu's items are usable
 
-    const Geometry iconAt = GeometryOf(icon);
-    Xdotool({"mousemove", std::to_string(iconAt.X + iconAt.Width / 2),
-             std::to_string(iconAt.Y + iconAt.Height / 2), "click", "3"});
-    ASSERT_TRUE(PollUntil(
-        [&] {
-            return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}))
-                       .size() == 2;
-        },
-        10s))
-        << "no menu";
+    ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
     // Skeld Now, Account, Preferences: separators are skipped.
     Xdotool({"key", "--delay", "50", "Down", "Down", "Down", "Return"});
     const std::string dialog = waitFor("Kestrovin Preferences");
@@ -753,7 +730,7 @@ TEST_F(AccessibleDesktopTest, KeyFrequenciesAndTheSkeldLogOpenFromTheTrayMenu) {
     Type("hello");
     WaitUntilSkeldAllowed();  // the menu's items are usable
 
-    ASSERT_TRUE(OpenTrayMenu(pid, icon)) << "no menu";
+    ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
     Xdotool({"key", "k"});  // "&Key Frequencies"
     const std::string dialog = waitFor("Key Frequencies");
     ASSERT_FALSE(dialog.empty()) << "no Key Frequencies dialog";
@@ -804,7 +781,7 @@ TEST_F(AccessibleDesktopTest, KeyFrequenciesAndTheSkeldLogOpenFromTheTrayMenu) {
     logged.pop_back();
 
     // "&Help && Support", "Log&s", "&Skelds".
-    ASSERT_TRUE(OpenTrayMenu(pid, icon)) << "no menu";
+    ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
     Xdotool({"key", "--delay", "300", "h", "s", "s"});
     const std::string viewer = waitFor("Kestrovin Skeld Log");
     ASSERT_FALSE(viewer.empty()) << "no skeld log viewer";
