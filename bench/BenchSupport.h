@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
 
 namespace bench {
 

@@ -7,11 +7,11 @@
 
 #include "counting/AccountState.h"
 #include "counting/KeyFrequencyTable.h"
+#include "counting/Preferences.h"
 #include "counting/RawInputCounter.h"
-#include "persistence/Preferences.h"
-#include "platform/KeyStatePort.h"
-#include "shell/SkeldRequestPort.h"
-#include "shell/TrayIconPort.h"
+#include "ports/KeyStatePort.h"
+#include "ports/SkeldRequestPort.h"
+#include "ports/TrayIconPort.h"
 
 // Counts heap allocations, so the figures show that counting an event allocates nothing.
 std::atomic<long> allocations{0};

@@ -7,10 +7,10 @@
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/DataFolder.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/SettingsStore.h"
 #include "persistence/StateFile.h"
-#include "platform/linux/FileTypedStore.h"
-#include "shell/UserPort.h"
+#include "ports/UserPort.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/SettingsStore.h"
-#include "platform/linux/FileTypedStore.h"
 
 namespace {
 

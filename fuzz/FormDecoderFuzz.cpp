@@ -13,7 +13,7 @@
 
 #include "FormDecoder.h"
 #include "FuzzCheck.h"
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 
 namespace {
 

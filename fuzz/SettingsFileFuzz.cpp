@@ -8,7 +8,7 @@
 
 #include "FuzzCheck.h"
 #include "SettingsRoundTrip.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "persistence/IniFile.h"
 #include "support/TempFolder.h"
 

@@ -6,11 +6,11 @@
 #include <type_traits>
 
 #include "FuzzCheck.h"
-#include "persistence/AppRecord.h"
-#include "persistence/FileIo.h"
+#include "counting/AppRecord.h"
+#include "files/FileIo.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/SettingsKeyTable.h"
 #include "persistence/SettingsStore.h"
-#include "platform/linux/FileTypedStore.h"
 
 // One load of the settings followed by one save, from and to settings.ini (portable) or the
 // typed store file, as the program does at start and at exit.

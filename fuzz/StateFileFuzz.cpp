@@ -11,7 +11,7 @@
 
 #include "FuzzCheck.h"
 #include "StateFields.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "persistence/StateCipher.h"
 #include "persistence/StateFile.h"
 #include "persistence/StateStream.h"

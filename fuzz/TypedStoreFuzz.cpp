@@ -7,7 +7,7 @@
 
 #include "FuzzCheck.h"
 #include "SettingsRoundTrip.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "support/TempFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

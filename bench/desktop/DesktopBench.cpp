@@ -29,7 +29,7 @@
 #include "desktop/Interruption.h"
 #include "desktop/PeerStatistics.h"
 #include "desktop/TrayIconWatch.h"
-#include "platform/linux/FileTypedStore.h"
+#include "persistence/FileTypedStore.h"
 #include "support/ChildProcess.h"
 
 namespace {

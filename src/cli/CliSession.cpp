@@ -2,11 +2,11 @@
 
 #include <ostream>
 
-#include "platform/Clock.h"
-#include "platform/linux/FileTypedStore.h"
+#include "app/SingleInstanceRefusal.h"
+#include "persistence/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
+#include "ports/Clock.h"
 #include "server/ServerAddress.h"
-#include "shell/SingleInstanceRefusal.h"
 
 CliSession::CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes)
     : dataFolder_(dataFolder),

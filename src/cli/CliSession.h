@@ -4,14 +4,14 @@
 #include <memory>
 
 #include "cli/ConsoleUser.h"
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
 #include "persistence/DataFolder.h"
+#include "persistence/Logs.h"
+#include "ports/EndSkeldPort.h"
+#include "ports/TrayIconPort.h"
 #include "server/RequestContext.h"
-#include "shell/EndSkeldPort.h"
-#include "shell/Logs.h"
-#include "shell/TrayIconPort.h"
 
 class SingleInstanceLock;
 

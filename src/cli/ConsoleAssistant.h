@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "server/SetupAssistantPort.h"
+#include "ports/SetupAssistantPort.h"
 
 // The setup assistant as the command line sees it: status lines are printed, the computer
 // list and the accepted flag are kept for the command to read.

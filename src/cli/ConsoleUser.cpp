@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "shell/ShownText.h"
+#include "text/ShownText.h"
 
 void ConsoleUser::ShowMessage(const std::string& text, Icon) {
     out_ << ShownText::Message(text) << '\n';

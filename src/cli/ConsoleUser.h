@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "shell/UserPort.h"
+#include "ports/UserPort.h"
 
 // The user as the command-line tool meets them: messages and balloons are printed, questions
 // are answered as the command line said, and nothing ever waits on the terminal.

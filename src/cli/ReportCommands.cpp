@@ -4,10 +4,10 @@
 #include <ostream>
 
 #include "cli/ConsoleUser.h"
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
-#include "platform/linux/FileTypedStore.h"
+#include "persistence/FileTypedStore.h"
 #include "reports/KeyFrequencyReport.h"
 #include "reports/TemplateOutput.h"
 

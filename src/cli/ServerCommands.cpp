@@ -6,13 +6,13 @@
 #include "cli/CliSession.h"
 #include "cli/ConsoleAssistant.h"
 #include "persistence/Autostart.h"
-#include "platform/Clock.h"
 #include "platform/linux/UserFolders.h"
 #include "platform/linux/XdgAutostart.h"
+#include "ports/Clock.h"
 #include "server/AccountTakeOver.h"
 #include "server/BeginSkeld.h"
 #include "server/Communication.h"
-#include "shell/FormatCount.h"
+#include "text/FormatCount.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <system_error>
 
 #include "cli/ConsoleUser.h"
+#include "counting/AppRecord.h"
 #include "counting/DistanceUnit.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/State.h"
-#include "platform/linux/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
-#include "shell/FormatCount.h"
-#include "shell/NumberText.h"
+#include "text/FormatCount.h"
+#include "text/NumberText.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "counting/AccountState.h"
 
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 
 AccountState AccountState::StartValues() {
     AccountState state;

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "counting/SaturatingCount.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "counting/AccountState.h"
 #include "counting/DistanceUnit.h"
-#include "persistence/Preferences.h"
-#include "platform/PointerPort.h"
+#include "counting/Preferences.h"
+#include "ports/PointerPort.h"
 
 MouseSampler::MouseSampler(PointerPort& pointer, AccountState& account,
                            const Preferences& preferences)

@@ -2,12 +2,12 @@
 
 #include "counting/AccountState.h"
 #include "counting/KeyFrequencyTable.h"
+#include "counting/Preferences.h"
 #include "counting/SaturatingCount.h"
-#include "persistence/Preferences.h"
-#include "platform/KeyStatePort.h"
-#include "platform/SessionLockPort.h"
-#include "shell/SkeldRequestPort.h"
-#include "shell/TrayIconPort.h"
+#include "ports/KeyStatePort.h"
+#include "ports/SessionLockPort.h"
+#include "ports/SkeldRequestPort.h"
+#include "ports/TrayIconPort.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "counting/RawInput.h"
+#include "ports/RawInput.h"
 
 struct AccountState;
 struct Preferences;

@@ -4,9 +4,9 @@
 
 #include "counting/AccountState.h"
 #include "counting/DistanceUnit.h"
-#include "persistence/Preferences.h"
-#include "shell/FormatCount.h"
-#include "shell/NumberText.h"
+#include "counting/Preferences.h"
+#include "text/FormatCount.h"
+#include "text/NumberText.h"
 
 std::string GeekRankText(std::int32_t rank) {
     if (rank == 0) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "persistence/Preferences.h"
+#include "counting/Preferences.h"
 
 namespace GeekSkin {
 

@@ -1,11 +1,11 @@
 #include "persistence/AppPersistence.h"
 
+#include "counting/AppRecord.h"
 #include "counting/DistanceUnit.h"
 #include "counting/KeyFrequencyTable.h"
-#include "persistence/AppRecord.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/State.h"
-#include "platform/linux/FileTypedStore.h"
 
 AppPersistence::AppPersistence(DataFolder dataFolder, std::filesystem::path typedStoreFile,
                                UserPort& user, StorageAccess access)

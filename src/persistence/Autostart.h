@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/AutostartPort.h"
-#include "shell/UserPort.h"
+#include "ports/AutostartPort.h"
+#include "ports/UserPort.h"
 
 // Carries out LoadAtWinStartup: the log-in entry exists, holding the program's current path,
 // exactly while the preference is 1.

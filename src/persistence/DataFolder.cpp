@@ -5,8 +5,8 @@
 #include <system_error>
 #include <utility>
 
-#include "persistence/EnsureFolder.h"
-#include "persistence/FileIo.h"
+#include "files/EnsureFolder.h"
+#include "files/FileIo.h"
 #include "platform/linux/UserFolders.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "persistence/SettingsStore.h"
 #include "persistence/TypedStore.h"
-#include "shell/UserPort.h"
+#include "ports/UserPort.h"
 
 namespace {
 

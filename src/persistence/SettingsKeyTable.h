@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
 
 enum class SettingKind { Integer, Text, Real };
 

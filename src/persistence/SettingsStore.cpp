@@ -9,7 +9,7 @@
 #include "persistence/SettingsKeyTable.h"
 #include "persistence/SettingsNumbers.h"
 #include "persistence/TypedStore.h"
-#include "shell/NumberText.h"
+#include "text/NumberText.h"
 
 namespace {
 

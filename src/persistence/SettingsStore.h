@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
 #include "persistence/StorageAccess.h"
 
 class TypedStore;

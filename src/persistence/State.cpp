@@ -3,8 +3,8 @@
 #include "persistence/DataFolder.h"
 #include "persistence/SettingsStore.h"
 #include "persistence/StateFile.h"
-#include "shell/FormatCount.h"
-#include "shell/UserPort.h"
+#include "ports/UserPort.h"
+#include "text/FormatCount.h"
 
 CState::CState(const AppRecord& record, const DataFolder& dataFolder, TypedStore& typedStore,
                UserPort& user, StorageAccess access)

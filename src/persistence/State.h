@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
 #include "persistence/StorageAccess.h"
 
 class DataFolder;

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "persistence/StateCipher.h"
 #include "persistence/StateStream.h"
 

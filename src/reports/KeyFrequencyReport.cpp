@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "server/ServerAddress.h"
-#include "shell/FormatCount.h"
+#include "text/FormatCount.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
-#include "persistence/AppRecord.h"
 
 // The key-frequency dialog's rows and its two exports, shared by the dialog and the
 // command-line tool so both produce the same bytes.

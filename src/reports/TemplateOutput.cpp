@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "counting/DistanceUnit.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 
 namespace {
 

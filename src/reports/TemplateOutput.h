@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "counting/AccountState.h"
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
+#include "counting/Preferences.h"
 #include "persistence/DataFolder.h"
-#include "persistence/Preferences.h"
 
 // Fills the user's statistics template: every placeholder replaced by its current figure.
 class TemplateOutput {

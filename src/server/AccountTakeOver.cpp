@@ -1,6 +1,6 @@
 #include "server/AccountTakeOver.h"
 
-#include "persistence/AppRecord.h"
+#include "counting/AppRecord.h"
 #include "server/ProxyUsable.h"
 
 void TakeOverAccount(AppRecord& record, const AcceptedAccount& account, std::int64_t now) {

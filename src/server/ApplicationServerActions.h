@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "ports/ServerActionsPort.h"
 #include "server/RequestContext.h"
-#include "shell/ServerActionsPort.h"
 
 // The server requests the program starts by itself or from its menu, each on a fresh request
 // object with the preferences' proxy applied when ProxyUse is set and a host is given, and

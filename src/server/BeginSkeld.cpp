@@ -1,10 +1,10 @@
 #include "server/BeginSkeld.h"
 
+#include "counting/AppRecord.h"
 #include "counting/DistanceUnit.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
+#include "ports/TrayIconPort.h"
 #include "server/Communication.h"
-#include "shell/TrayIconPort.h"
 
 SkeldOutcome BeginSkeld(const RequestContext& context) {
     AccountState& account = context.Record.Account;

@@ -5,19 +5,19 @@
 #include <utility>
 #include <vector>
 
+#include "counting/AppRecord.h"
 #include "counting/DistanceUnit.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
-#include "platform/Clock.h"
+#include "persistence/Logs.h"
+#include "ports/Clock.h"
+#include "ports/EndSkeldPort.h"
+#include "ports/SetupAssistantPort.h"
+#include "ports/UserPort.h"
 #include "server/ProxyUsable.h"
 #include "server/ServerReply.h"
-#include "server/SetupAssistantPort.h"
-#include "shell/EndSkeldPort.h"
-#include "shell/FormatCount.h"
-#include "shell/Logs.h"
-#include "shell/NumberText.h"
-#include "shell/ShownText.h"
-#include "shell/UserPort.h"
+#include "text/FormatCount.h"
+#include "text/NumberText.h"
+#include "text/ShownText.h"
 
 namespace {
 

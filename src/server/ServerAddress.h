@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/HostPort.h"
+
 // Where the statistics server and the web site are. Both are deployment values compiled in
 // (CMake cache variables KESTROVIN_SERVER_HOST, KESTROVIN_SERVER_PORT, KESTROVIN_WEB_BASE).
 // The statistics server can be moved at run time with the environment variable
@@ -13,11 +15,7 @@
 // statistics server's own origin (the reference server serves the pages too), override included.
 class ServerAddress {
 public:
-    struct HostPort {
-        std::string Host;  // without brackets, also for an IPv6 address
-        std::uint16_t Port = 80;
-        bool operator==(const HostPort&) const = default;
-    };
+    using HostPort = ::HostPort;
 
     // An empty web base means "the statistics server's own origin".
     ServerAddress(HostPort server, std::string webBase = "");
@@ -30,11 +28,10 @@ public:
     // The same with the variable's value given; nullptr stands for "not set".
     static ServerAddress WithOverride(const char* overrideValue);
 
-    // Reads "host[:port]": a host name or IPv4 address (letters, digits, ".", "-", "_") or an
-    // IPv6 address in brackets, then optionally ":" and a decimal port from 1 to 65535. A
-    // missing port is HTTP's 80. Anything else (blanks, a scheme, a path, user information, an
-    // empty host or port) gives nothing.
-    static std::optional<HostPort> ParseHostPort(std::string_view text);
+    // See HostPort::Parse.
+    static std::optional<HostPort> ParseHostPort(std::string_view text) {
+        return HostPort::Parse(text);
+    }
 
     const std::string& Host() const { return server_.Host; }
     std::uint16_t Port() const { return server_.Port; }

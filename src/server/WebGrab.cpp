@@ -8,9 +8,9 @@
 #include <string_view>
 #include <utility>
 
-#include "persistence/Preferences.h"
-#include "persistence/QuickCrypt.h"
-#include "shell/UserPort.h"
+#include "counting/Preferences.h"
+#include "counting/QuickCrypt.h"
+#include "ports/UserPort.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "PasswordHasher.h"
 #include "SkeldLoad.h"
 #include "StatsServer.h"
-#include "platform/Clock.h"
+#include "ports/Clock.h"
 #include "support/TempFolder.h"
 
 namespace {

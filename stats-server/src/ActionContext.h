@@ -7,7 +7,7 @@
 #include "LoginGuard.h"
 #include "MailOutbox.h"
 #include "PasswordHasher.h"
-#include "platform/Clock.h"
+#include "ports/Clock.h"
 
 // What the server was told on its command line that changes its answers.
 struct ServerSettings {

@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 
 namespace {
 

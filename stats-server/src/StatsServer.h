@@ -15,7 +15,7 @@
 #include "OutboxFolder.h"
 #include "PasswordHasher.h"
 #include "WebPages.h"
-#include "platform/Clock.h"
+#include "ports/Clock.h"
 
 // The HTTP side of the server: /server.php for the client's requests and the web pages, served
 // by a pool of threads. The database, hasher, clock and outbox belong to the caller and must

@@ -13,7 +13,7 @@
 #include "PasswordHasher.h"
 #include "SmtpMailOutbox.h"
 #include "StatsServer.h"
-#include "platform/Clock.h"
+#include "ports/Clock.h"
 
 int main(int argc, char** argv) {
     const CommandLine::Result parsed =

@@ -15,7 +15,7 @@
 #include "OutboxFolder.h"
 #include "PasswordHasher.h"
 #include "StatsServer.h"
-#include "platform/Clock.h"
+#include "ports/Clock.h"
 #include "support/ClientForm.h"
 #include "support/TempFolder.h"
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
+#include "files/FileIo.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
-#include "persistence/FileIo.h"
-#include "platform/linux/FileTypedStore.h"
+#include "persistence/FileTypedStore.h"
 #include "reports/KeyFrequencyReport.h"
 #include "support/RecordingUser.h"
 #include "support/ScopedEnvironment.h"

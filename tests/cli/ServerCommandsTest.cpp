@@ -13,10 +13,10 @@
 #include <string>
 
 #include "cli/ServerCommands.h"
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
-#include "platform/linux/FileTypedStore.h"
+#include "persistence/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
 #include "support/InProcessStatsServer.h"
 #include "support/RecordingUser.h"

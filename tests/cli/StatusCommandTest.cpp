@@ -8,11 +8,11 @@
 #include <map>
 #include <sstream>
 
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
+#include "files/FileIo.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
-#include "persistence/FileIo.h"
-#include "platform/linux/FileTypedStore.h"
+#include "persistence/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
 #include "support/RecordingUser.h"
 #include "support/ScopedEnvironment.h"

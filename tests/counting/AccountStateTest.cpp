@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 #include "support/FixedClock.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "counting/AccountState.h"
 #include "counting/MouseThread.h"
-#include "persistence/Preferences.h"
-#include "platform/PointerPort.h"
+#include "counting/Preferences.h"
+#include "ports/PointerPort.h"
 
 namespace {
 

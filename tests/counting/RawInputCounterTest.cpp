@@ -6,7 +6,7 @@
 
 #include "counting/AccountState.h"
 #include "counting/KeyFrequencyTable.h"
-#include "persistence/Preferences.h"
+#include "counting/Preferences.h"
 #include "support/RecordingPorts.h"
 
 namespace {

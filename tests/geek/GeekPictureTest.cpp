@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "counting/AccountState.h"
+#include "counting/Preferences.h"
 #include "geek/GeekSkin.h"
-#include "persistence/Preferences.h"
 
 namespace {
 

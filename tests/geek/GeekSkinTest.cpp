@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "persistence/Preferences.h"
+#include "counting/Preferences.h"
 
 namespace {
 

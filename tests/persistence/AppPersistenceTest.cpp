@@ -6,12 +6,12 @@
 
 #include <fstream>
 
+#include "counting/AppRecord.h"
 #include "counting/DistanceUnit.h"
 #include "counting/KeyFrequencyTable.h"
-#include "persistence/AppRecord.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/StateFile.h"
-#include "platform/linux/FileTypedStore.h"
 #include "support/EndsInChild.h"
 #include "support/RecordingUser.h"
 #include "support/TempFolder.h"

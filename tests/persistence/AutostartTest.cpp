@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "platform/linux/XdgAutostart.h"
 #include "support/RecordingUser.h"
 #include "support/TempFolder.h"

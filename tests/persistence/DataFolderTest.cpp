@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 

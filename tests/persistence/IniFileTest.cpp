@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "support/TempFolder.h"
 
 // Readable failure output for records; found by lookup, so it lives beside IniRecord.

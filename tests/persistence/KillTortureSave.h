@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
-#include "persistence/AppRecord.h"
 
 // What save number n of the kill torture writes. Every file carries n in several fields that
 // must agree, and texts whose length changes with n, so a torn or mixed file cannot pass for a

@@ -11,7 +11,7 @@
 #include "persistence/AppPersistence.h"
 #include "persistence/KillTortureSave.h"
 #include "platform/linux/SingleInstanceLock.h"
-#include "shell/UserPort.h"
+#include "ports/UserPort.h"
 
 namespace {
 

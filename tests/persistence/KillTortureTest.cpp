@@ -28,8 +28,8 @@
 #include <string>
 #include <thread>
 
+#include "files/FileIo.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/FileIo.h"
 #include "persistence/KillTortureSave.h"
 #include "persistence/StateFile.h"
 #include "support/ChildProcess.h"

@@ -6,8 +6,8 @@
 #include <functional>
 #include <set>
 
+#include "persistence/FileTypedStore.h"
 #include "persistence/SettingsStore.h"
-#include "platform/linux/FileTypedStore.h"
 #include "support/RecordingUser.h"
 #include "support/TempFolder.h"
 

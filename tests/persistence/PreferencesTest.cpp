@@ -1,4 +1,4 @@
-#include "persistence/Preferences.h"
+#include "counting/Preferences.h"
 
 #include <gtest/gtest.h>
 

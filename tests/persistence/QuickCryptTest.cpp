@@ -1,4 +1,4 @@
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 
 #include <gtest/gtest.h>
 

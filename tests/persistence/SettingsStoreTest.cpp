@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "counting/DistanceUnit.h"
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
+#include "persistence/FileTypedStore.h"
 #include "persistence/SettingsKeyTable.h"
-#include "platform/linux/FileTypedStore.h"
-#include "shell/NumberText.h"
 #include "support/TempFolder.h"
+#include "text/NumberText.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <set>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "persistence/StateCipher.h"
 #include "persistence/StateStream.h"
 #include "persistence/StateTestAccounts.h"

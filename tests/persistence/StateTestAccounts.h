@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "counting/AccountState.h"
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 #include "support/FixedClock.h"
 
 // An account as a signed-in user would have it, with texts that a careless encoding would

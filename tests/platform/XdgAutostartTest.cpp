@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 

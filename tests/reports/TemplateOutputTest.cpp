@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "support/TempFolder.h"
 
 namespace {

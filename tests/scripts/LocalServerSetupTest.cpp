@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "persistence/FileIo.h"
+#include "files/FileIo.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
 #include "support/TempFolder.h"

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
 #include "persistence/AppPersistence.h"
-#include "persistence/AppRecord.h"
+#include "persistence/Logs.h"
 #include "server/RequestContext.h"
-#include "shell/Logs.h"
 #include "support/FixedClock.h"
 #include "support/PostedFields.h"
 #include "support/RecordingHttpServer.h"

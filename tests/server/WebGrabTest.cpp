@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "persistence/Preferences.h"
-#include "persistence/QuickCrypt.h"
+#include "counting/Preferences.h"
+#include "counting/QuickCrypt.h"
 #include "support/RecordingHttpServer.h"
 #include "support/RecordingUser.h"
 #include "support/RefusingPort.h"

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 
 // The statistics server's side of the wire as the client speaks it, for the server's tests and
 // its load generator.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "ports/Clock.h"
 
 // A clock that says what the test tells it.
 class FixedClock final : public Clock {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "persistence/QuickCrypt.h"
+#include "counting/QuickCrypt.h"
 
 using PostedField = std::pair<std::string, std::string>;
 using PostedFieldList = std::vector<PostedField>;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "server/SetupAssistantPort.h"
+#include "ports/SetupAssistantPort.h"
 
 // Records what the account requests did to the setup assistant, one line per call in order:
 // "status: text", "clear status", "accepted", "show 1008", "hide 1174", "enable 1",

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/KeyStatePort.h"
-#include "platform/SessionLockPort.h"
-#include "shell/EndSkeldPort.h"
-#include "shell/ServerActionsPort.h"
-#include "shell/SkeldRequestPort.h"
-#include "shell/TrayIconPort.h"
+#include "ports/EndSkeldPort.h"
+#include "ports/KeyStatePort.h"
+#include "ports/ServerActionsPort.h"
+#include "ports/SessionLockPort.h"
+#include "ports/SkeldRequestPort.h"
+#include "ports/TrayIconPort.h"
 
 // Records what the counting code asked of the tray.
 class RecordingTray final : public TrayIconPort {

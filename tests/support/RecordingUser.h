@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "ports/UserPort.h"
 
 // Records what the core showed the user and answers questions as the test says (No when the
 // test gave no answer).

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputSource.h"
 #include "platform/evdev/EvdevDeviceScan.h"
 #include "platform/evdev/EvdevKeyState.h"
 #include "platform/evdev/EvdevReader.h"
 #include "platform/evdev/RelativeMotion.h"
+#include "ports/InputSource.h"
 
 // Keyboard and mouse-button input of a Wayland session, read from the kernel's input devices
 // (/dev/input/event*): the keyboards and mice found there at the start and those plugged in

@@ -3,8 +3,8 @@
 #include <bitset>
 #include <cstdint>
 
-#include "counting/RawInput.h"
-#include "platform/KeyStatePort.h"
+#include "ports/KeyStatePort.h"
+#include "ports/RawInput.h"
 
 // Which keys are held, as the evdev stream has told so far: the source applies each key record
 // just before handing it on, so a handler sees the state the key was typed in.

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/PointerPort.h"
 #include "platform/evdev/RelativeMotion.h"
+#include "ports/PointerPort.h"
 
 // Mouse travel where the cursor's position cannot be read (a Wayland client may not): the
 // mice's relative motion taken as pixels, at the logical pixels per inch the desktop reports.

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "counting/RawInput.h"
+#include "ports/RawInput.h"
 
 // Turns the `struct input_event` records of one kernel input device into the raw records the
 // counting reads, as the X11 backend makes them: a key's press and release with its

@@ -10,10 +10,10 @@
 #include <system_error>
 #include <utility>
 
-#include "persistence/EnsureFolder.h"
-#include "persistence/FileIo.h"
+#include "files/EnsureFolder.h"
+#include "files/FileIo.h"
 #include "platform/linux/UserFolders.h"
-#include "server/ServerAddress.h"
+#include "text/HostPort.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ XdgAutostart XdgAutostart::FromEnvironment() {
 
 std::string XdgAutostart::ServerFromEnvironment() {
     const char* value = std::getenv("KESTROVIN_SERVER");
-    return value != nullptr && ServerAddress::ParseHostPort(value) ? value : "";
+    return value != nullptr && HostPort::Parse(value) ? value : "";
 }
 
 std::filesystem::path XdgAutostart::EntryPath() const {

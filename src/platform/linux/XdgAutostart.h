@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/AutostartPort.h"
+#include "ports/AutostartPort.h"
 
 // The XDG autostart entry: a desktop entry in $XDG_CONFIG_HOME/autostart that the desktop
 // session runs at log-in.

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/InputSource.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKey.h"
 #include "platform/x11/X11Keyboard.h"
+#include "ports/InputSource.h"
 
 // Keyboard and mouse-button input of the whole X desktop from XInput 2.2 raw events, on a
 // connection of its own. Raw events come whichever window has the focus, also while another

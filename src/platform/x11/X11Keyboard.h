@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/KeyStatePort.h"
+#include "ports/KeyStatePort.h"
 
 struct _XDisplay;
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/PointerPort.h"
 #include "platform/x11/X11Connection.h"
+#include "ports/PointerPort.h"
 
 // The cursor, the logical pixels per inch and the remote-session test for the mouse sampler,
 // on a connection of its own: Xlib connections are not shared between threads here, and the

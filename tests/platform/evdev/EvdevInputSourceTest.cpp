@@ -23,7 +23,7 @@
 
 #include "counting/AccountState.h"
 #include "counting/MouseSampler.h"
-#include "persistence/Preferences.h"
+#include "counting/Preferences.h"
 #include "platform/evdev/EvdevPointer.h"
 #include "support/InputEvents.h"
 #include "support/TempFolder.h"

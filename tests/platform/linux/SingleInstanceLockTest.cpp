@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "shell/SingleInstanceRefusal.h"
+#include "app/SingleInstanceRefusal.h"
 #include "support/TempFolder.h"
 
 namespace {

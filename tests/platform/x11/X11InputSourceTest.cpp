@@ -10,8 +10,8 @@
 
 #include "counting/AccountState.h"
 #include "counting/KeyFrequencyTable.h"
+#include "counting/Preferences.h"
 #include "counting/RawInputCounter.h"
-#include "persistence/Preferences.h"
 #include "platform/x11/XServerTest.h"
 #include "support/RecordingPorts.h"
 

@@ -7,7 +7,7 @@
 
 #include "counting/AccountState.h"
 #include "counting/MouseSampler.h"
-#include "persistence/Preferences.h"
+#include "counting/Preferences.h"
 #include "platform/x11/XServerTest.h"
 
 #include <X11/Xatom.h>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/InputSource.h"
 #include "platform/x11/X11InputSource.h"
+#include "ports/InputSource.h"
 #include "support/ScopedEnvironment.h"
 #include "support/XvfbServer.h"
 

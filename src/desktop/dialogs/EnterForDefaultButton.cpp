@@ -1,0 +1,10 @@
+#include "desktop/dialogs/EnterForDefaultButton.h"
+
+#include <QDialog>
+#include <QPushButton>
+
+void LeaveEnterToDefaultButton(QDialog& dialog) {
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+    }
+}

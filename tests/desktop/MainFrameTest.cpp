@@ -1,0 +1,120 @@
+// The main frame's own timers, on the offscreen platform with an input source that stays quiet.
+#include "desktop/MainFrame.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QMetaObject>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "desktop/SkeldApp.h"
+#include "desktop/SystemTray.h"
+#include "files/FileIo.h"
+#include "ports/InputSource.h"
+#include "ports/PointerPort.h"
+#include "support/RecordingPorts.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// No input ever arrives: its descriptor is the read end of a pipe nobody writes to.
+class QuietInput final : public InputSource {
+public:
+    QuietInput() {
+        if (::pipe(pipe_) != 0) {
+            pipe_[0] = pipe_[1] = -1;
+        }
+    }
+    ~QuietInput() override {
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
+    }
+    int FileDescriptor() const override { return pipe_[0]; }
+    bool Dispatch(const InputHandler&, const HotKeyHandler&, std::string*) override { return true; }
+    bool RegisterHotKey(std::string*) override { return true; }
+    void UnregisterHotKey() override {}
+    KeyStatePort& KeyState() override { return keys_; }
+
+private:
+    int pipe_[2];
+    HeldKeys keys_;
+};
+
+class StillPointer final : public PointerPort {
+public:
+    void MeasurePixelsPerInch(std::int32_t& perInchX, std::int32_t& perInchY) override {
+        perInchX = perInchY = 96;
+    }
+    bool GetCursorPos(std::int32_t& x, std::int32_t& y) override {
+        x = y = 0;
+        return true;
+    }
+    bool IsRemoteSession() override { return false; }
+};
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    MainFrameTest() {
+        environment.Set("HOME", (temp / "home").string());
+        environment.Set("XDG_DATA_HOME", (temp / "data").string());
+        environment.Set("XDG_CONFIG_HOME", (temp / "config").string());
+        fs::create_directories(temp / "home");
+        app.Record.Account.UserName = "alice";
+        app.Record.Account.TotalKeys = 4321;
+    }
+
+    fs::path Output() const { return app.Folder().GetDataFilePath("Kestrovin.xml", false); }
+
+    TempFolder temp;
+    ScopedEnvironment environment;
+    CSkeldApp app{DataFolder(temp / "program", temp / "data")};
+    CSystemTray tray;
+};
+
+// Timer 1110, as it fires every five minutes: the template from the current folder (the home
+// folder when started from the desktop) filled into Kestrovin.xml in the data folder.
+TEST_F(MainFrameTest, TheTemplateTimerWritesTheOutputIntoTheDataFolder) {
+    app.Record.Prefs.GenXML = 1;
+    CMainFrame frame(app, tray, std::make_unique<QuietInput>(), std::make_unique<StillPointer>());
+    std::ofstream(temp / "home" / "Kestrovin.tpl") << "<keys user=\"[KV_USERNAME]\">[KV_TOTALKEYS]"
+                                                      "</keys>\n";
+    frame.StartTimers();
+    QTimer* timer = frame.Timer(MainTimer::TemplateOutput);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 300000);
+    EXPECT_FALSE(fs::exists(Output())) << "written before the timer fired";
+
+    const fs::path before = fs::current_path();
+    fs::current_path(temp / "home");
+    QMetaObject::invokeMethod(timer, "timeout");
+    EXPECT_EQ(ReadWholeFile(Output()), "<keys user=\"alice\">4321</keys>\n");
+    // Each run writes the figures of the moment.
+    app.Record.Account.TotalKeys = 4322;
+    QMetaObject::invokeMethod(timer, "timeout");
+    fs::current_path(before);
+    EXPECT_EQ(ReadWholeFile(Output()), "<keys user=\"alice\">4322</keys>\n");
+}
+
+// Without GenXML the timer does not run until the preferences switch it on.
+TEST_F(MainFrameTest, TheTemplateTimerStartsWhenSwitchedOnLater) {
+    CMainFrame frame(app, tray, std::make_unique<QuietInput>(), std::make_unique<StillPointer>());
+    frame.StartTimers();
+    EXPECT_EQ(frame.Timer(MainTimer::TemplateOutput), nullptr);
+    frame.StartTemplateOutputTimer();
+    QTimer* timer = frame.Timer(MainTimer::TemplateOutput);
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 300000);
+    // Started once: switching it on again leaves the running timer alone.
+    frame.StartTemplateOutputTimer();
+    EXPECT_EQ(frame.Timer(MainTimer::TemplateOutput), timer);
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+#include "desktop/dialogs/SettingsTabs.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <string>
+
+#include "desktop/dialogs/HyperLink.h"
+#include "desktop/geek/SettingsSkinTab.h"
+#include "support/RecordingUser.h"
+
+namespace {
+
+Preferences SomePrefs() {
+    Preferences prefs;
+    prefs.ProxyHost = "proxy.example";
+    prefs.ProxyPort = 3128;
+    prefs.SkeldEvery = 500;
+    return prefs;
+}
+
+// A dialog on its own live preferences, as the program opens it.
+struct OpenDialog {
+    Preferences prefs = SomePrefs();
+    RecordingUser user;
+    CSettingsTabs dialog{SettingsPages::From(prefs), prefs, user};
+};
+
+TEST(SettingsTabsTest, ShowsThePagesInTheirOrderWithSaveAsDefault) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    EXPECT_EQ(dialog.windowTitle(), "Kestrovin Preferences");
+    ASSERT_EQ(dialog.Tabs()->count(), 5);
+    const char* titles[] = {"Program Settings", "Program Settings #2", "Proxy Settings",
+                            "Geek Window Skin", "About"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(dialog.Tabs()->tabText(i), titles[i]);
+    }
+    EXPECT_TRUE(dialog.findChild<QPushButton*>("save")->isDefault());
+    EXPECT_EQ(dialog.Field("SkeldEvery")->text(), "500");
+    EXPECT_EQ(dialog.Box("PortableMode")->text(), "Use Kestrovin on  Portable Device");
+    EXPECT_TRUE(dialog.Radio("DistanceType1")->isChecked());  // kilometres by default
+
+    // Screenshots of every page, looked at by hand (also run with QT_FONT_DPI=144).
+    const std::filesystem::path folder = KESTROVIN_DIALOG_SCREENSHOTS;
+    std::filesystem::create_directories(folder);
+    const std::string dpi = qEnvironmentVariable("QT_FONT_DPI", "default").toStdString();
+    dialog.show();
+    for (int i = 0; i < dialog.Tabs()->count(); ++i) {
+        dialog.Tabs()->setCurrentIndex(i);
+        dialog.adjustSize();
+        const std::string name = "preferences-" + std::to_string(i) + "-dpi-" + dpi + ".png";
+        EXPECT_TRUE(dialog.grab().save(QString::fromStdString((folder / name).string())));
+    }
+}
+
+TEST(SettingsTabsTest, SaveCollectsEveryControl) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    dialog.show();
+    dialog.Box("UseHotKey")->setChecked(true);
+    dialog.Box("PortableMode")->setChecked(true);
+    dialog.Radio("CheckForUpdates2")->setChecked(true);
+    dialog.Radio("DistanceType0")->setChecked(true);
+    dialog.Field("SkeldEveryHours")->setText("2");
+    QTest::keyClick(&dialog, Qt::Key_Return);  // Save is the default button
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Pages.UseHotKey, 1);
+    EXPECT_EQ(dialog.Pages.PortableMode, 1);
+    EXPECT_EQ(dialog.Pages.CheckForUpdates, 2);
+    EXPECT_EQ(dialog.Pages.DistanceType, 0);
+    EXPECT_EQ(dialog.Pages.SkeldEveryHours, "2");
+    EXPECT_EQ(dialog.Pages.ProxyHost, "proxy.example");
+}
+
+TEST(SettingsTabsTest, EscapeInsideAPageDoesNotClose) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    dialog.show();
+    dialog.Field("SkeldEvery")->setFocus();
+    QTest::keyClick(dialog.Field("SkeldEvery"), Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(SettingsTabsTest, ProxyFieldsFollowTheBoxesAndThePortIsChecked) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    RecordingUser& user = open.user;
+    dialog.show();
+    const auto readOnly = [&](const char* name) { return dialog.Field(name)->isReadOnly(); };
+    EXPECT_TRUE(readOnly("ProxyHost") && readOnly("ProxyPort") && readOnly("ProxyUser") &&
+                readOnly("ProxyPass"));
+    dialog.Tabs()->setCurrentIndex(2);
+    dialog.Box("ProxyUse")->click();
+    EXPECT_FALSE(readOnly("ProxyHost"));
+    EXPECT_FALSE(readOnly("ProxyPort"));
+    EXPECT_TRUE(readOnly("ProxyUser"));
+    dialog.Box("ProxyAuth")->click();
+    EXPECT_FALSE(readOnly("ProxyUser"));
+    EXPECT_FALSE(readOnly("ProxyPass"));
+
+    dialog.Field("ProxyPort")->clear();
+    QTest::keyClicks(dialog.Field("ProxyPort"), "80x");
+    EXPECT_EQ(user.messages.back(), CSettingsTabs::PortMessage);
+    EXPECT_EQ(dialog.Pages.ProxyPort, 80u);  // the last good value stays
+}
+
+TEST(SettingsTabsTest, ASecondOpenDoesNothing) {
+    RecordingUser user;
+    bool open = false;
+    Preferences prefs = SomePrefs();
+    SettingsPages pages = SettingsPages::From(prefs);
+    bool inner = true;
+    QTimer::singleShot(0, [&] {
+        inner = CSettingsTabs::RunOnce(open, pages, prefs, user, {});
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr) {
+            dialog->reject();
+        }
+    });
+    EXPECT_FALSE(CSettingsTabs::RunOnce(open, pages, prefs, user, {}));
+    EXPECT_FALSE(inner);
+    EXPECT_FALSE(open);
+}
+
+TEST(SettingsTabsTest, AboutPageLinksAndVersion) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    RecordingUser& user = open.user;
+    int clicks = 0;
+    dialog.VersionClicked = [&] { ++clicks; };
+    dialog.show();
+    dialog.Tabs()->setCurrentIndex(4);
+    auto* version = dialog.findChild<QLabel*>("version");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text(), "1.7.1");
+    QTest::mouseClick(version, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+
+    auto* link = dialog.findChild<CHyperLink*>("Downloads");
+    ASSERT_NE(link, nullptr);
+    EXPECT_TRUE(link->toolTip().endsWith("/downloads/"));
+    EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(link->Colour(), QColor(0, 0, 238));
+    link->SetOpener([](const std::string&) { return false; });
+    link->Open();
+    EXPECT_EQ(user.messages.back(), CHyperLink::FailureMessage);
+    EXPECT_FALSE(link->Visited());
+    link->SetOpener([](const std::string&) { return true; });
+    link->Open();
+    EXPECT_EQ(link->Colour(), QColor(85, 26, 139));
+}
+
+TEST(SettingsTabsTest, SkinPageIsTabThreeAndItsFieldsAreReadOnSave) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    CSettingsSkinTab* skin = dialog.SkinTab();
+    ASSERT_EQ(dialog.Tabs()->widget(3), skin);
+    // The stored skin was blank: the page's check brought the default one into the live
+    // preferences at once.
+    EXPECT_EQ(open.prefs.GeekBGg, 153);
+    EXPECT_EQ(open.prefs.keycount_Y, 2);
+    dialog.show();
+    dialog.Tabs()->setCurrentIndex(3);
+
+    // An empty field is reported and the dialog stays open, the pages untouched.
+    skin->Field(10)->clear();
+    dialog.findChild<QPushButton*>("save")->click();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(open.user.messages.size(), 1u);
+    EXPECT_EQ(dialog.Pages.Skin, SettingsPages::From(SomePrefs()).Skin);
+
+    skin->Field(10)->setText("321");
+    skin->Field(0)->setText("17");
+    skin->TransparencySlider()->setValue(90);
+    dialog.findChild<QPushButton*>("save")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Pages.Skin.Width, 321);
+    EXPECT_EQ(dialog.Pages.Skin.BGr, 17);
+    EXPECT_EQ(dialog.Pages.Skin.BGg, 153);
+    EXPECT_EQ(dialog.Pages.Skin.Trans, 90);
+    EXPECT_EQ(open.prefs.GeekWidth, 200);  // the preferences change only when applied
+}
+
+}  // namespace
