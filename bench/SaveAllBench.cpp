@@ -19,7 +19,7 @@ using bench::RealisticRecord;
 
 struct SilentUser final : UserPort {
     void ShowMessage(const std::string&, Icon) override {}
-    bool AskYesNo(const std::string&, Icon) override { return false; }
+    bool AskYesNo(const std::string&, Icon, EnterAnswers) override { return false; }
     void ShowBalloon(const std::string&, const std::string&) override {}
     void Open(const std::string&) override {}
 };

@@ -8,7 +8,7 @@ void ConsoleUser::ShowMessage(const std::string& text, Icon) {
     out_ << ShownText::Message(text) << '\n';
 }
 
-bool ConsoleUser::AskYesNo(const std::string& text, Icon) {
+bool ConsoleUser::AskYesNo(const std::string& text, Icon, EnterAnswers) {
     out_ << ShownText::Message(text) << ' ' << (answerYes_ ? "[answered Yes]" : "[answered No]")
          << '\n';
     return answerYes_;

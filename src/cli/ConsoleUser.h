@@ -11,7 +11,7 @@ public:
     ConsoleUser(std::ostream& out, bool answerYes) : out_(out), answerYes_(answerYes) {}
 
     void ShowMessage(const std::string& text, Icon icon) override;
-    bool AskYesNo(const std::string& text, Icon icon) override;
+    bool AskYesNo(const std::string& text, Icon icon, EnterAnswers enter) override;
     void ShowBalloon(const std::string& title, const std::string& text) override;
     void Open(const std::string& urlOrFolder) override;
 

@@ -46,12 +46,6 @@ RequestContext ContextFor(MainFrameHost& app, TrayIconPort& tray, EndSkeldPort& 
                           skeldEnd};
 }
 
-// The credits, from a click on the version in the preferences' About page.
-void ShowCredits() {
-    CEasterEgg credits;
-    credits.exec();
-}
-
 }  // namespace
 
 CMainFrame::CMainFrame(MainFrameHost& app, CSystemTray& tray, std::unique_ptr<InputSource> input,
@@ -103,6 +97,12 @@ CMainFrame::CMainFrame(MainFrameHost& app, CSystemTray& tray, std::unique_ptr<In
 
 CMainFrame::~CMainFrame() {
     delete geekWindow_.data();  // it reads the scheduler, which goes with this object
+    // The open dialogs work on the record and the server actions, which go with this object.
+    delete accountDetails_.Get();
+    delete preferences_.Get();
+    delete keyFrequencies_.Get();
+    delete skeldLog_.Get();
+    delete debugLog_.Get();
     mouseThread_.reset();
     for (auto& [id, timer] : timers_) {
         timer->stop();
@@ -306,10 +306,14 @@ void CMainFrame::OnCommand(TrayCommand command) {
             ShowKeyFrequencies();
             break;
         case TrayCommand::SkeldLog:
-            CLogList::ShowOnce(app_.SkeldLogOpen, app_.Log().SkeldLog(portable), app_.User());
+            if (!skeldLog_.Raise()) {
+                skeldLog_.Show(new CLogList(app_.Log().SkeldLog(portable), app_.User()));
+            }
             break;
         case TrayCommand::DebugLog:
-            CDebugLog::ShowOnce(app_.DebugLogOpen, app_.Log().DebugLog(portable), app_.User());
+            if (!debugLog_.Raise()) {
+                debugLog_.Show(new CDebugLog(app_.Log().DebugLog(portable), app_.User()));
+            }
             break;
         default:
             break;  // the dialogs come later
@@ -326,31 +330,53 @@ void CMainFrame::OpenWebPage(const char* path) {
 }
 
 void CMainFrame::ShowAccountDetails() {
-    CAccountInfo::ShowOnce(
-        app_.AccountDialogOpen, app_.Record.Account, app_.User(),
-        serverActions_.Context().Server.WebPageUrl(""),
-        [this](const std::string& newPassword) { serverActions_.ResetPassword(newPassword); });
+    if (accountDetails_.Raise()) {
+        return;
+    }
+    accountDetails_.Show(new CAccountInfo(
+        app_.Record.Account, app_.User(), serverActions_.Context().Server.WebPageUrl(""),
+        [this](const std::string& newPassword) { serverActions_.ResetPassword(newPassword); }));
 }
 
 void CMainFrame::ShowKeyFrequencies() {
-    const std::optional<KeyFrequencyReport::Figures> values = CPageFrequencies::RunOnce(
-        app_.KeyFrequenciesOpen, app_.Frequencies, KeyFrequencyReport::Figures::From(app_.Record),
-        app_.User(), [this](const std::string& xml) { serverActions_.SendKeyboardImage(xml); });
-    if (!values) {
+    if (keyFrequencies_.Raise()) {
         return;
     }
+    auto* dialog = new CPageFrequencies(
+        app_.Frequencies, KeyFrequencyReport::Figures::From(app_.Record), app_.User(),
+        SystemClock::Instance(),
+        [this](const std::string& xml) { serverActions_.SendKeyboardImage(xml); });
+    // A reset counts from its moment: keys typed later while the dialog is open are kept.
+    connect(dialog, &CPageFrequencies::ChartReset, this, [this](qint64 lastReset) {
+        app_.Record.Account.KeysSinceLastReset = 0;
+        app_.Record.Account.LastReset = static_cast<std::int32_t>(lastReset);
+    });
     // Saved with the settings at their usual times.
-    app_.Record.Prefs.KeepFreq = values->KeepRecord ? 1 : 0;
-    app_.Record.Account.KeysSinceLastReset = values->KeysSinceLastReset;
-    app_.Record.Account.LastReset = static_cast<std::int32_t>(values->LastReset);
+    connect(dialog, &QDialog::finished, this,
+            [this, dialog] { app_.Record.Prefs.KeepFreq = dialog->Values.KeepRecord ? 1 : 0; });
+    keyFrequencies_.Show(dialog);
 }
 
 void CMainFrame::ShowPreferences() {
-    Preferences& prefs = app_.Record.Prefs;
-    SettingsPages pages = SettingsPages::From(prefs);
-    if (!CSettingsTabs::RunOnce(app_.PreferencesOpen, pages, prefs, app_.User(), ShowCredits)) {
+    if (preferences_.Raise()) {
         return;
     }
+    Preferences& prefs = app_.Record.Prefs;
+    auto* dialog = new CSettingsTabs(SettingsPages::From(prefs), prefs, app_.User());
+    dialog->VersionClicked = [this] { ShowCredits(); };
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { ApplyPreferences(dialog->Pages); });
+    preferences_.Show(dialog);
+}
+
+// The credits, from a click on the version in the preferences' About page, above them.
+void CMainFrame::ShowCredits() {
+    CEasterEgg credits(preferences_.Get());
+    credits.setWindowModality(Qt::WindowModal);
+    credits.exec();
+}
+
+void CMainFrame::ApplyPreferences(const SettingsPages& pages) {
+    Preferences& prefs = app_.Record.Prefs;
     SettingsEffects effects;
     effects.SetAutostart = [this](std::int32_t on) {
         XdgAutostart entry = XdgAutostart::FromEnvironment();
@@ -378,14 +404,16 @@ void CMainFrame::ShowPreferences() {
 
 void CMainFrame::ResetToken() {
     if (app_.User().AskYesNo("Do you really want to reset your token? (This means your current "
-                             "keys/clicks on the client will be reset!)")) {
+                             "keys/clicks on the client will be reset!)",
+                             UserPort::Icon::Question, UserPort::EnterAnswers::No)) {
         serverActions_.ResetToken();
     }
 }
 
 void CMainFrame::LogOff() {
     if (!app_.User().AskYesNo(
-            "Do you really want to log off this user? (All current counts will be lost!)")) {
+            "Do you really want to log off this user? (All current counts will be lost!)",
+            UserPort::Icon::Question, UserPort::EnterAnswers::No)) {
         return;
     }
     AccountState& account = app_.Record.Account;

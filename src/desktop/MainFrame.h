@@ -17,11 +17,18 @@
 #include "desktop/BatchedReadNotifier.h"
 #include "desktop/FrameLimitedTray.h"
 #include "desktop/ShownTray.h"
+#include "desktop/SingleDialog.h"
 #include "ports/EndSkeldPort.h"
 #include "ports/TrayIconPort.h"
 #include "server/ApplicationServerActions.h"
 
+class CAccountInfo;
+class CDebugLog;
 class CGeekDlg;
+class CLogList;
+class CPageFrequencies;
+class CSettingsTabs;
+struct SettingsPages;
 class CSystemTray;
 class DBusSessionLock;
 class InputSource;
@@ -87,6 +94,8 @@ private:
     void LogOff();
     void ShowAccountDetails();
     void ShowPreferences();
+    void ApplyPreferences(const SettingsPages& pages);
+    void ShowCredits();
     void ShowKeyFrequencies();
     void StartTimer(const TimerPlan& plan);
     void ResetToken();
@@ -112,4 +121,10 @@ private:
     std::vector<std::pair<QAction*, TrayCommand>> commandItems_;
     std::unique_ptr<MouseThread> mouseThread_;
     QPointer<CGeekDlg> geekWindow_;
+    // The dialogs of the tray menu, each open at most once and beside everything else.
+    SingleDialog<CAccountInfo> accountDetails_;
+    SingleDialog<CSettingsTabs> preferences_;
+    SingleDialog<CPageFrequencies> keyFrequencies_;
+    SingleDialog<CLogList> skeldLog_;
+    SingleDialog<CDebugLog> debugLog_;
 };

@@ -9,22 +9,15 @@ class Logs;
 class UserPort;
 
 // What the main frame needs of the application that owns it: the record and tally it counts
-// into, which of its windows are open, its files and logs, the user, and the two ways
+// into, whether the Geek Window is open, its files and logs, the user, and the two ways
 // the record leaves for the disk.
 class MainFrameHost {
 public:
     AppRecord Record;
     KeyFrequencyTable Frequencies;
     int LoggedOff = 0;
-    // Set while the account details dialog is open, so the tray opens only one.
-    bool AccountDialogOpen = false;
-    bool PreferencesOpen = false;
     // Set while the Geek Window is open, so the tray opens only one.
     bool GeekWindowOpen = false;
-    // Set while a log viewer is open, so the tray opens only one of each.
-    bool SkeldLogOpen = false;
-    bool DebugLogOpen = false;
-    bool KeyFrequenciesOpen = false;
 
     virtual const AppPersistence& Persistence() const = 0;
     virtual const Logs& Log() const = 0;

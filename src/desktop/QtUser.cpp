@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <QPointer>
 #include <QUrl>
 
 #include "desktop/SystemTray.h"
@@ -27,17 +28,34 @@ QMessageBox::Icon BoxIcon(UserPort::Icon icon) {
 
 }  // namespace
 
-void QtUser::ShowMessage(const std::string& text, Icon icon) {
-    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(ShownText::Message(text)),
-                    QMessageBox::Ok);
-    box.exec();
+int QtUser::Run(QMessageBox* box) const {
+    QPointer<QMessageBox> shown(box);
+    if (QWidget* parent = Parent(); parent != nullptr && box->parentWidget() == nullptr) {
+        // Keeps the flags a parentless box got: a parent alone would make it a child widget.
+        box->setParent(parent, box->windowFlags());
+    }
+    // Holds only its own dialog (none for a box of the tray's): the tray menu, the timers and
+    // the other windows stay usable.
+    box->setWindowModality(Qt::WindowModal);
+    const int answer = box->exec();
+    if (shown) {
+        delete shown.data();
+        return answer;
+    }
+    return -1;
 }
 
-bool QtUser::AskYesNo(const std::string& text, Icon icon) {
-    QMessageBox box(BoxIcon(icon), kCaption, QString::fromStdString(ShownText::Message(text)),
-                    QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+void QtUser::ShowMessage(const std::string& text, Icon icon) {
+    Run(new QMessageBox(BoxIcon(icon), kCaption, QString::fromStdString(ShownText::Message(text)),
+                        QMessageBox::Ok));
+}
+
+bool QtUser::AskYesNo(const std::string& text, Icon icon, EnterAnswers enter) {
+    auto* box =
+        new QMessageBox(BoxIcon(icon), kCaption, QString::fromStdString(ShownText::Message(text)),
+                        QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(enter == EnterAnswers::Yes ? QMessageBox::Yes : QMessageBox::No);
+    return Run(box) == QMessageBox::Yes;
 }
 
 void QtUser::ShowBalloon(const std::string& title, const std::string& text) {
@@ -58,8 +76,8 @@ void QtUser::Open(const std::string& urlOrFolder) {
     const std::string missing = folder ? "No file manager could be started to open this folder."
                                        : "No web browser could be started to open this page.";
     const std::string text = missing + " Please open it yourself:\n\n" + urlOrFolder;
-    QMessageBox box(BoxIcon(Icon::Exclamation), kCaption, QString::fromStdString(text),
-                    QMessageBox::Ok);
-    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    box.exec();
+    auto* box = new QMessageBox(BoxIcon(Icon::Exclamation), kCaption, QString::fromStdString(text),
+                                QMessageBox::Ok);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Run(box);
 }

@@ -121,7 +121,7 @@ void Communication::SendSkeld() {
         // The token reset runs on this same object, before the skeld ends.
         if (!ShowNoPopups() &&
             context_.User.AskYesNo("Invalid token!\n\nWould you like to reset it now?",
-                                   UserPort::Icon::Error)) {
+                                   UserPort::Icon::Error, UserPort::EnterAnswers::No)) {
             ResetToken();
         }
         context_.SkeldEnd.EndSkeld();

@@ -4,14 +4,26 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
 #include <QMetaObject>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "desktop/SkeldApp.h"
 #include "desktop/SystemTray.h"
+#include "desktop/dialogs/AccountInfo.h"
+#include "desktop/dialogs/DebugLog.h"
+#include "desktop/dialogs/LogList.h"
+#include "desktop/dialogs/PageFrequencies.h"
+#include "desktop/dialogs/SettingsTabs.h"
 #include "files/FileIo.h"
 #include "ports/InputSource.h"
 #include "ports/PointerPort.h"
@@ -115,6 +127,81 @@ TEST_F(MainFrameTest, TheTemplateTimerStartsWhenSwitchedOnLater) {
     // Started once: switching it on again leaves the running timer alone.
     frame.StartTemplateOutputTimer();
     EXPECT_EQ(frame.Timer(MainTimer::TemplateOutput), timer);
+}
+
+// The visible dialogs of class `Dialog`.
+template <typename Dialog>
+std::vector<Dialog*> Shown() {
+    std::vector<Dialog*> shown;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<Dialog*>(window);
+            dialog != nullptr && dialog->isVisible()) {
+            shown.push_back(dialog);
+        }
+    }
+    return shown;
+}
+
+// The tray's dialogs open beside the program: the command returns at once, so the tray menu,
+// the timers and skelds go on while they show, and a second request brings the open one
+// forward rather than opening another.
+TEST_F(MainFrameTest, TrayDialogsOpenBesideTheProgramOnceEach) {
+    CMainFrame frame(app, tray, std::make_unique<QuietInput>(), std::make_unique<StillPointer>());
+    const struct {
+        TrayCommand Command;
+        std::function<std::size_t()> Count;
+    } dialogs[] = {
+        {TrayCommand::AccountDetails, [] { return Shown<CAccountInfo>().size(); }},
+        {TrayCommand::Preferences, [] { return Shown<CSettingsTabs>().size(); }},
+        {TrayCommand::KeyFrequencies, [] { return Shown<CPageFrequencies>().size(); }},
+        {TrayCommand::SkeldLog, [] { return Shown<CLogList>().size(); }},
+        {TrayCommand::DebugLog, [] { return Shown<CDebugLog>().size(); }},
+    };
+    for (const auto& d : dialogs) {
+        SCOPED_TRACE(static_cast<int>(d.Command));
+        frame.OnCommand(d.Command);  // returns: nothing waits for the dialog
+        EXPECT_EQ(d.Count(), 1u);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        frame.OnCommand(d.Command);
+        EXPECT_EQ(d.Count(), 1u) << "a second request opened another";
+    }
+    // All five are open together, and each goes when closed.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QDialog*>(window) != nullptr && window->isVisible()) {
+            window->close();
+        }
+    }
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const auto& d : dialogs) {
+        EXPECT_EQ(d.Count(), 0u);
+    }
+}
+
+// Keys typed while Key Frequencies is open count on; only a reset of the chart in the dialog
+// starts "Keystrokes since last reset" again, at the moment of the reset.
+TEST_F(MainFrameTest, KeysTypedWhileKeyFrequenciesIsOpenStayCounted) {
+    CMainFrame frame(app, tray, std::make_unique<QuietInput>(), std::make_unique<StillPointer>());
+    app.Record.Account.KeysSinceLastReset = 100;
+    frame.OnCommand(TrayCommand::KeyFrequencies);
+    ASSERT_EQ(Shown<CPageFrequencies>().size(), 1u);
+    app.Record.Account.KeysSinceLastReset += 7;  // typed meanwhile
+    Shown<CPageFrequencies>()[0]->CloseButton()->click();
+    EXPECT_EQ(app.Record.Account.KeysSinceLastReset, 107);
+
+    frame.OnCommand(TrayCommand::KeyFrequencies);
+    ASSERT_EQ(Shown<CPageFrequencies>().size(), 1u);
+    CPageFrequencies* page = Shown<CPageFrequencies>()[0];
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    page->ResetButton()->click();
+    EXPECT_EQ(app.Record.Account.KeysSinceLastReset, 0);
+    EXPECT_GT(app.Record.Account.LastReset, 1'600'000'000);
+    app.Record.Account.KeysSinceLastReset += 3;  // typed after the reset
+    page->reject();
+    EXPECT_EQ(app.Record.Account.KeysSinceLastReset, 3);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
-// The desktop's handler for pages and folders, when there is none.
+// Message boxes above the dialog they belong to, and the desktop's handler for pages and folders
+// when there is none.
 #include "desktop/QtUser.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <string>
 
@@ -64,6 +68,48 @@ TEST(QtUserTest, WhatNothingCanOpenIsGivenToTheUserToOpenByHand) {
         EXPECT_EQ(shown.Icon, QMessageBox::Warning) << "the exclamation icon of notices";
         EXPECT_TRUE(shown.Selectable);
     }
+}
+
+// A question opens above the dialog the user is in, as its child (so the window manager keeps it
+// on top and centred on it), holds only that dialog, and a question whose Yes destroys
+// something answers No to Enter.
+TEST(QtUserTest, AQuestionBelongsToTheDialogOnTopAndEnterKeepsWhatYesWouldDestroy) {
+    CSystemTray tray;
+    QtUser user(tray);
+    QDialog behind;
+    behind.show();
+    QDialog front;
+    front.setWindowFlag(Qt::WindowStaysOnTopHint);
+    front.show();
+    front.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&front));
+
+    const struct {
+        UserPort::EnterAnswers Enter;
+        bool Answer;
+    } cases[] = {{UserPort::EnterAnswers::Yes, true}, {UserPort::EnterAnswers::No, false}};
+    for (const auto& c : cases) {
+        QWidget* parent = nullptr;
+        Qt::WindowModality modality = Qt::NonModal;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            parent = box->parentWidget();
+            modality = box->windowModality();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(user.AskYesNo("Really?", UserPort::Icon::Question, c.Enter), c.Answer);
+        EXPECT_EQ(parent, &front);
+        EXPECT_EQ(modality, Qt::WindowModal) << "the tray and the other windows stay usable";
+    }
+
+    // A box of a dialog that closes meanwhile goes with it instead of holding the program.
+    QDialog* closing = new QDialog;
+    closing->setAttribute(Qt::WA_DeleteOnClose);
+    closing->show();
+    QTimer::singleShot(0, [closing] { closing->close(); });
+    user.ShowMessage("Gone with its dialog", UserPort::Icon::Information);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace {
 class FailingUser final : public UserPort {
 public:
     void ShowMessage(const std::string& text, Icon) override { Fail(text); }
-    bool AskYesNo(const std::string& text, Icon) override {
+    bool AskYesNo(const std::string& text, Icon, EnterAnswers) override {
         Fail(text);
         return false;
     }

@@ -23,9 +23,11 @@ public:
             whileShowing(text);
         }
     }
-    bool AskYesNo(const std::string& text, Icon icon = Icon::Question) override {
+    bool AskYesNo(const std::string& text, Icon icon = Icon::Question,
+                  EnterAnswers enter = EnterAnswers::Yes) override {
         questions.push_back(text);
         questionIcons.push_back(icon);
+        questionEnters.push_back(enter);
         if (whileShowing) {
             whileShowing(text);
         }
@@ -45,6 +47,7 @@ public:
     std::vector<Icon> icons;
     std::vector<std::string> questions;
     std::vector<Icon> questionIcons;
+    std::vector<EnterAnswers> questionEnters;
     std::deque<bool> answers;  // the next answers to questions, in order
     std::vector<Balloon> balloons;
     std::vector<std::string> opened;

@@ -383,6 +383,7 @@ void CNewAccountDlg::OnProxyDetails() {
     proxy.Port = static_cast<std::uint32_t>(proxyPort_);
     proxy.UseAuthentication = proxyAuthentication_;
     proxy.UseProxy = proxyGiven_;
+    proxy.setWindowModality(Qt::WindowModal);
     if (proxy.exec() == QDialog::Accepted) {
         proxyHost_ = proxy.Host;
         proxyUser_ = proxy.User;

@@ -84,18 +84,6 @@ CAccountInfo::CAccountInfo(AccountState& account, UserPort& user, std::string we
     ok_->setFocus();
 }
 
-bool CAccountInfo::ShowOnce(bool& open, AccountState& account, UserPort& user, std::string webSite,
-                            ResetPasswordRequest resetPassword) {
-    if (open) {
-        return false;
-    }
-    open = true;
-    CAccountInfo dialog(account, user, std::move(webSite), std::move(resetPassword));
-    dialog.exec();
-    open = false;
-    return true;
-}
-
 void CAccountInfo::ShowCopies() {
     userName_->setText(QString::fromStdString(userNameCopy_));
     email_->setText(QString::fromStdString(emailCopy_));
@@ -106,6 +94,8 @@ void CAccountInfo::ShowCopies() {
 
 void CAccountInfo::OnChangePassword() {
     CChangePasswordDlg change(userPort_, this);
+    // Holds only this dialog; the tray goes on meanwhile.
+    change.setWindowModality(Qt::WindowModal);
     if (change.exec() != QDialog::Accepted) {
         userPort_.ShowMessage(CancelledMessage);
     } else if (change.OldPassword != passwordCopy_) {
@@ -121,7 +111,7 @@ void CAccountInfo::OnChangePassword() {
 }
 
 void CAccountInfo::OnResetPassword() {
-    if (!userPort_.AskYesNo(ResetQuestion)) {
+    if (!userPort_.AskYesNo(ResetQuestion, UserPort::Icon::Question, UserPort::EnterAnswers::No)) {
         return;
     }
     resetPasswordRequest_(NewRandomPassword());

@@ -25,11 +25,6 @@ public:
     CAccountInfo(AccountState& account, UserPort& user, std::string webSite,
                  ResetPasswordRequest resetPassword, QWidget* parent = nullptr);
 
-    // Runs the dialog modally unless `open` says one is open already; `open` is set while it
-    // runs, however it ends. False when it did not run.
-    static bool ShowOnce(bool& open, AccountState& account, UserPort& user, std::string webSite,
-                         ResetPasswordRequest resetPassword);
-
     static constexpr const char* CancelledMessage =
         "You cancelled.  Your password was not changed.";
     static constexpr const char* WrongOldPasswordMessage = "Old password wasn't right!";

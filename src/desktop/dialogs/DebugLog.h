@@ -10,6 +10,4 @@ public:
     static constexpr const char* Caption = "Kestrovin Debug Log";
 
     CDebugLog(LogFile log, UserPort& user, QWidget* parent = nullptr);
-
-    static bool ShowOnce(bool& open, LogFile log, UserPort& user);
 };

@@ -106,5 +106,6 @@ void CEasterEgg::OpenHomePage() {
     QApplication::beep();
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Kestrovin"),
                     QString::fromLatin1(OpenFailedMessage), QMessageBox::Ok, this);
+    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }

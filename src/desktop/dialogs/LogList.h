@@ -10,6 +10,4 @@ public:
     static constexpr const char* Caption = "Kestrovin Skeld Log";
 
     CLogList(LogFile log, UserPort& user, QWidget* parent = nullptr);
-
-    static bool ShowOnce(bool& open, LogFile log, UserPort& user);
 };

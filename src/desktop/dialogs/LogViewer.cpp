@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "desktop/dialogs/EnterForDefaultButton.h"
 #include "ports/UserPort.h"
 
 CLogViewer::CLogViewer(LogFile log, const char* caption, UserPort& user, QWidget* parent)
@@ -42,6 +43,10 @@ CLogViewer::CLogViewer(LogFile log, const char* caption, UserPort& user, QWidget
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
     connect(empty_, &QPushButton::clicked, this, &CLogViewer::OnEmpty);
     connect(refresh_, &QPushButton::clicked, this, &CLogViewer::Fill);
+    // Enter closes, whatever has the focus, and the focus starts on the list: "&Empty Log"
+    // destroys the log and is pressed only on purpose.
+    LeaveEnterToDefaultButton(*this);
+    list_->setFocus();
     Fill();
 
     // Opens wide enough for the longest row as far as the screen allows, so that a skeld's
@@ -53,16 +58,6 @@ CLogViewer::CLogViewer(LogFile log, const char* caption, UserPort& user, QWidget
     const int available = screen()->availableGeometry().width() * 9 / 10;
     const QSize hint = sizeHint();
     resize(std::max(hint.width(), std::min(needed, available)), hint.height());
-}
-
-bool CLogViewer::RunOnce(bool& open, CLogViewer& viewer) {
-    if (open) {
-        return false;
-    }
-    open = true;
-    viewer.exec();
-    open = false;
-    return true;
 }
 
 void CLogViewer::Fill() {

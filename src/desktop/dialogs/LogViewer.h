@@ -24,11 +24,6 @@ public:
     QPushButton* EmptyButton() const { return empty_; }
     QPushButton* RefreshButton() const { return refresh_; }
 
-protected:
-    // Runs `viewer` modally unless `open` says one is open already; `open` is set while it
-    // runs, however it ends. False when it did not run.
-    static bool RunOnce(bool& open, CLogViewer& viewer);
-
 private:
     void Fill();
     void OnEmpty();

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "counting/KeyFrequencyTable.h"
+#include "desktop/dialogs/EnterForDefaultButton.h"
 #include "ports/Clock.h"
 #include "ports/UserPort.h"
 #include "text/FormatCount.h"
@@ -92,25 +93,18 @@ CPageFrequencies::CPageFrequencies(KeyFrequencyTable& table, KeyFrequencyReport:
 
     Fill();
     ShowResetFigures();
+    // Enter closes and the first focus is the list: "Reset chart" comes first in the row of
+    // buttons, and neither Enter nor a stray Space may reach it unasked.
+    LeaveEnterToDefaultButton(*this);
+    list_->setFocus();
 }
 
-std::optional<KeyFrequencyReport::Figures> CPageFrequencies::RunOnce(
-    bool& open, KeyFrequencyTable& table, KeyFrequencyReport::Figures values, UserPort& user,
-    SendKeyboardImage sendImage) {
-    if (open) {
-        return std::nullopt;
-    }
-    open = true;
-    CPageFrequencies dialog(table, std::move(values), user, SystemClock::Instance(),
-                            std::move(sendImage));
-    dialog.exec();
-    open = false;
-    return dialog.Values;
-}
-
-std::optional<std::string> CPageFrequencies::SaveFileDialog(const std::string& initialName,
+std::optional<std::string> CPageFrequencies::SaveFileDialog(QWidget* parent,
+                                                            const std::string& initialName,
                                                             const std::string& filter) {
-    QFileDialog dialog;
+    QFileDialog dialog(parent);
+    // Holds only the window it belongs to; the tray goes on meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QString::fromStdString(filter));
@@ -144,7 +138,7 @@ void CPageFrequencies::ShowResetFigures() {
 }
 
 void CPageFrequencies::OnReset() {
-    if (!userPort_.AskYesNo(ResetQuestion, UserPort::Icon::Question)) {
+    if (!userPort_.AskYesNo(ResetQuestion, UserPort::Icon::Question, UserPort::EnterAnswers::No)) {
         return;
     }
     table_.Clear();
@@ -152,6 +146,7 @@ void CPageFrequencies::OnReset() {
     Values.KeysSinceLastReset = 0;
     ShowResetFigures();
     Fill();
+    emit ChartReset(Values.LastReset);
 }
 
 void CPageFrequencies::OnClose() {
@@ -161,7 +156,8 @@ void CPageFrequencies::OnClose() {
 
 void CPageFrequencies::Export(const char* initialName, const char* filter,
                               const std::string& text) {
-    const std::optional<std::string> file = chooseFile_(initialName, filter);
+    const std::optional<std::string> file =
+        chooseFile_ ? chooseFile_(initialName, filter) : SaveFileDialog(this, initialName, filter);
     if (!file) {
         return;
     }

@@ -18,9 +18,9 @@ class QTreeWidget;
 class UserPort;
 
 // "Key Frequencies": the per-key tally sorted by count, its reset, its XML and HTML exports and
-// the keyboard-image request. The opener fills `Values` and reads back KeepRecord,
-// KeysSinceLastReset and LastReset however the dialog ends; only "&Close" takes the check box
-// into KeepRecord.
+// the keyboard-image request. The opener fills `Values`, hears of a reset of the chart at once
+// (ChartReset: keys typed later while the dialog is open count as usual) and reads back
+// KeepRecord however the dialog ends; only "&Close" takes the check box into KeepRecord.
 class CPageFrequencies final : public QDialog {
     Q_OBJECT
 
@@ -32,19 +32,15 @@ public:
     // Sends the XML text for a keyboard image, to the end of the exchange.
     using SendKeyboardImage = std::function<void(const std::string& xml)>;
 
+    // Without `chooseFile`, the desktop's save dialog above this one asks (SaveFileDialog).
     CPageFrequencies(KeyFrequencyTable& table, KeyFrequencyReport::Figures values, UserPort& user,
                      const Clock& clock, SendKeyboardImage sendImage,
-                     ChooseSaveFile chooseFile = SaveFileDialog, QWidget* parent = nullptr);
+                     ChooseSaveFile chooseFile = {}, QWidget* parent = nullptr);
 
-    // Runs the dialog modally unless `open` says one is open already; `open` is set while it
-    // runs, however it ends. The values as the dialog left them, or nothing when it did not run.
-    static std::optional<KeyFrequencyReport::Figures> RunOnce(bool& open, KeyFrequencyTable& table,
-                                                              KeyFrequencyReport::Figures values,
-                                                              UserPort& user,
-                                                              SendKeyboardImage sendImage);
-
-    // The desktop's save dialog: overwriting asked, no extension added to a typed name.
-    static std::optional<std::string> SaveFileDialog(const std::string& initialName,
+    // The desktop's save dialog, a child of `parent`: overwriting asked, no extension added to a
+    // typed name.
+    static std::optional<std::string> SaveFileDialog(QWidget* parent,
+                                                     const std::string& initialName,
                                                      const std::string& filter);
 
     static constexpr const char* ResetQuestion =
@@ -61,6 +57,10 @@ public:
     QPushButton* ExportXmlButton() const { return exportXml_; }
     QPushButton* GenerateImageButton() const { return generateImage_; }
     QPushButton* CloseButton() const { return close_; }
+
+signals:
+    // The user reset the chart: the keys since the last reset start again from 0 at `lastReset`.
+    void ChartReset(qint64 lastReset);
 
 private:
     void Fill();

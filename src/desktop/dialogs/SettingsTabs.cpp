@@ -360,19 +360,3 @@ void CSettingsTabs::Collect() {
     p.CheckForUpdates = check < 0 ? p.CheckForUpdates : check;
     p.Skin = skin_->Values();
 }
-
-bool CSettingsTabs::RunOnce(bool& openFlag, SettingsPages& pages, Preferences& prefs,
-                            UserPort& user, const std::function<void()>& versionClicked) {
-    if (openFlag) {
-        return false;
-    }
-    openFlag = true;
-    CSettingsTabs dialog(pages, prefs, user);
-    dialog.VersionClicked = versionClicked;
-    const bool saved = dialog.exec() == QDialog::Accepted;
-    openFlag = false;
-    if (saved) {
-        pages = dialog.Pages;
-    }
-    return saved;
-}

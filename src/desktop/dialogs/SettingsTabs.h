@@ -38,10 +38,6 @@ public:
     QRadioButton* Radio(const char* objectName) const;
     CSettingsSkinTab* SkinTab() const { return skin_; }
 
-    // Runs the dialog once: a second call while one is open does nothing. True after "Save".
-    static bool RunOnce(bool& openFlag, SettingsPages& pages, Preferences& prefs, UserPort& user,
-                        const std::function<void()>& versionClicked);
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

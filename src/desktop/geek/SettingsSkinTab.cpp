@@ -124,7 +124,7 @@ bool CSettingsSkinTab::ReadFields() {
 }
 
 void CSettingsSkinTab::OnSetDefaultValues() {
-    if (!user_.AskYesNo(DefaultQuestion)) {
+    if (!user_.AskYesNo(DefaultQuestion, UserPort::Icon::Question, UserPort::EnterAnswers::No)) {
         return;
     }
     GeekSkin::RestoreDefault(prefs_);
@@ -138,5 +138,7 @@ void CSettingsSkinTab::OnSetDefaultValues() {
 
 void CSettingsSkinTab::OnXYValues() {
     CGeekSettingsXY dialog(prefs_, user_, this);
+    // Holds only the preferences; the tray goes on meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     dialog.exec();
 }

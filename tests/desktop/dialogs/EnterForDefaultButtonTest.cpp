@@ -1,5 +1,6 @@
 // Enter in every dialog: whichever button has the focus (after a click, or reached with Tab),
-// Enter presses the dialog's default button and nothing else.
+// Enter presses the dialog's default button and nothing else; and no button that destroys
+// something has the focus when a dialog opens.
 #include "desktop/dialogs/EnterForDefaultButton.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "counting/KeyFrequencyTable.h"
 #include "desktop/assistant/NewAccountDlg.h"
 #include "desktop/dialogs/AccountInfo.h"
 #include "desktop/dialogs/ChangePasswordDlg.h"
+#include "desktop/dialogs/DebugLog.h"
+#include "desktop/dialogs/LogList.h"
+#include "desktop/dialogs/PageFrequencies.h"
 #include "desktop/dialogs/ProxyInfo.h"
+#include "desktop/dialogs/SettingsTabs.h"
+#include "persistence/LogFile.h"
+#include "ports/Clock.h"
 #include "server/RequestFixture.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -30,12 +39,35 @@ protected:
         const char* Default;  // the text of the button Enter must press
     };
 
+    KeyFrequencyTable frequencies;
+    TempFolder logs;
+    Preferences prefs;
+
     std::unique_ptr<CNewAccountDlg> Assistant() {
         return std::make_unique<CNewAccountDlg>([this] { return Context(); }, user, [] {});
     }
 
     std::vector<DialogCase> Dialogs() {
         return {
+            {"key frequencies",
+             [this] {
+                 return std::make_unique<CPageFrequencies>(
+                     frequencies, KeyFrequencyReport::Figures{}, user, SystemClock::Instance(),
+                     [](const std::string&) {},
+                     [](const std::string&, const std::string&) { return std::nullopt; });
+             },
+             "&Close"},
+            {"skeld log",
+             [this] { return std::make_unique<CLogList>(LogFile(logs / "Skelds.log"), user); },
+             "&Close"},
+            {"debug log",
+             [this] { return std::make_unique<CDebugLog>(LogFile(logs / "Debug.log"), user); },
+             "&Close"},
+            {"preferences",
+             [this] {
+                 return std::make_unique<CSettingsTabs>(SettingsPages::From(prefs), prefs, user);
+             },
+             "Save"},
             {"account details",
              [this] {
                  return std::make_unique<CAccountInfo>(Account(), user, "http://web.example",
@@ -76,6 +108,10 @@ std::vector<QString> PressableButtons(QDialog& dialog) {
     }
     return texts;
 }
+
+// The buttons that destroy something: the log, the key tally, the password, the skin.
+const QString kDestructive[] = {"&Empty Log", "Reset chart", "&Reset Password...",
+                                "Set Default Values"};
 
 QPushButton* ButtonNamed(QDialog& dialog, const QString& text) {
     for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
@@ -123,6 +159,21 @@ TEST_F(EnterForDefaultButtonTest, EnterPressesTheDefaultButtonWhateverHasTheFocu
 
             QTest::keyClick(button, Qt::Key_Return);
             EXPECT_EQ(pressed, std::vector<std::string>{c.Default});
+        }
+    }
+}
+
+TEST_F(EnterForDefaultButtonTest, NoButtonThatDestroysTakesTheFirstFocus) {
+    for (const DialogCase& c : Dialogs()) {
+        SCOPED_TRACE(c.Name);
+        auto dialog = c.Make();
+        dialog->show();
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        const auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        for (const QString& destructive : kDestructive) {
+            EXPECT_FALSE(focused != nullptr && focused->text() == destructive)
+                << destructive.toStdString() << " has the first focus";
         }
     }
 }

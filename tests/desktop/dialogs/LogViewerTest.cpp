@@ -93,10 +93,4 @@ TEST_F(LogViewerTest, ALogThatCannotBeEmptiedIsReportedNotClaimedCleared) {
     EXPECT_NE(user.messages[0].find("Debug.log"), std::string::npos);
 }
 
-TEST_F(LogViewerTest, OnlyOneOfEachOpensAtATime) {
-    bool open = true;
-    EXPECT_FALSE(CLogList::ShowOnce(open, LogFile(folder / "Skelds.log"), user));
-    EXPECT_TRUE(open);
-}
-
 }  // namespace

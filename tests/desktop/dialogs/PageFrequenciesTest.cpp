@@ -96,8 +96,15 @@ TEST_F(PageFrequenciesTest, ResetAsksAndOnlyYesEmptiesTheChart) {
     EXPECT_EQ(table.Size(), 3u);
     EXPECT_EQ(page.Values.LastReset, 5);
 
+    // Yes destroys the tally: Enter answers No.
+    EXPECT_EQ(user.questionEnters.back(), UserPort::EnterAnswers::No);
+
+    std::vector<qint64> resets;
+    QObject::connect(&page, &CPageFrequencies::ChartReset,
+                     [&resets](qint64 lastReset) { resets.push_back(lastReset); });
     user.answers.push_back(true);
     page.ResetButton()->click();
+    EXPECT_EQ(resets, std::vector<qint64>{1'700'000'000}) << "the opener hears of it at once";
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(table.Size(), 0u);
     EXPECT_EQ(page.Values.LastReset, 1'700'000'000);
@@ -151,12 +158,6 @@ TEST_F(PageFrequenciesTest, OnlyCloseTakesTheCheckBox) {
     again.KeepRecordBox()->setChecked(false);
     again.CloseButton()->click();
     EXPECT_FALSE(again.Values.KeepRecord);
-}
-
-TEST_F(PageFrequenciesTest, OnlyOneOpensAtATime) {
-    bool open = true;
-    EXPECT_FALSE(CPageFrequencies::RunOnce(open, table, values, user, [](const std::string&) {}));
-    EXPECT_TRUE(open);
 }
 
 }  // namespace

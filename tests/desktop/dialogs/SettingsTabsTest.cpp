@@ -114,24 +114,6 @@ TEST(SettingsTabsTest, ProxyFieldsFollowTheBoxesAndThePortIsChecked) {
     EXPECT_EQ(dialog.Pages.ProxyPort, 80u);  // the last good value stays
 }
 
-TEST(SettingsTabsTest, ASecondOpenDoesNothing) {
-    RecordingUser user;
-    bool open = false;
-    Preferences prefs = SomePrefs();
-    SettingsPages pages = SettingsPages::From(prefs);
-    bool inner = true;
-    QTimer::singleShot(0, [&] {
-        inner = CSettingsTabs::RunOnce(open, pages, prefs, user, {});
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog != nullptr) {
-            dialog->reject();
-        }
-    });
-    EXPECT_FALSE(CSettingsTabs::RunOnce(open, pages, prefs, user, {}));
-    EXPECT_FALSE(inner);
-    EXPECT_FALSE(open);
-}
-
 TEST(SettingsTabsTest, AboutPageLinksAndVersion) {
     OpenDialog open;
     CSettingsTabs& dialog = open.dialog;
