@@ -24,7 +24,8 @@ TopWindow::TopWindow() {
 }
 
 QWidget* TopWindow::Current() const {
-    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->isVisible()) {
+    if (QWidget* modal = QApplication::activeModalWidget();
+        modal != nullptr && modal->isVisible()) {
         return modal;
     }
     for (auto window = order_.rbegin(); window != order_.rend(); ++window) {

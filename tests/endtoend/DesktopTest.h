@@ -91,6 +91,10 @@ protected:
             << "the statistics server did not start: " << ReadFile(folder_ / "server.out");
         environment_ = ChildEnvironment(*address);
 
+        StartWindowManager();
+        if (HasFatalFailure()) {
+            return;
+        }
         StartTray();
         if (HasFatalFailure() || IsSkipped()) {
             return;
@@ -104,6 +108,120 @@ protected:
         // The splash would take the first click on the tray icon for itself; it has a test
         // of its own.
         SetPreference("ShowSplash", 0);
+    }
+
+    // The window manager the test runs under: KESTROVIN_TEST_WM names it ("xfwm4", "openbox"),
+    // none when it is unset or empty. ctest runs every test under each of the three, since
+    // stacking, frames and focus differ and users have one.
+    static std::string WindowManager() {
+        const char* name = std::getenv("KESTROVIN_TEST_WM");
+        return name == nullptr ? "" : name;
+    }
+
+    void StartWindowManager() {
+        const std::string name = WindowManager();
+        if (name.empty()) {
+            return;
+        }
+        std::vector<std::string> command;
+        if (name == "xfwm4") {
+            command = {"xfwm4", "--compositor=off", "--sm-client-disable"};
+        } else if (name == "openbox") {
+            command = {"openbox", "--sm-disable"};
+        } else {
+            FAIL() << "KESTROVIN_TEST_WM names no window manager the tests know: " << name;
+        }
+        // xfwm4 reads its settings from xfconfd, which it reaches over a session bus: one of
+        // its own, apart from the bus a test may give the program.
+        std::vector<std::string> wmEnvironment = environment_;
+        wmBus_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address"},
+            environment_, folder_ / "wm-bus.out");
+        std::string busAddress;
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                const std::string out = ReadFile(folder_ / "wm-bus.out");
+                busAddress = out.substr(0, out.find('\n'));
+                return out.starts_with("unix:") && out.find('\n') != std::string::npos;
+            },
+            10s))
+            << ReadFile(folder_ / "wm-bus.out");
+        std::erase_if(wmEnvironment, [](const std::string& variable) {
+            return variable.starts_with("DBUS_SESSION_BUS_ADDRESS=");
+        });
+        wmEnvironment.push_back("DBUS_SESSION_BUS_ADDRESS=" + busAddress);
+        // Nor its accessibility bus: that would announce itself on the root window
+        // (AT_SPI_BUS), where the screen reader of a test would then look instead of its own.
+        wmEnvironment.push_back("NO_AT_BRIDGE=1");
+        windowManager_ = std::make_unique<ChildProcess>(command, wmEnvironment, folder_ / "wm.out");
+        // A window manager announces itself on the root window once it manages the screen.
+        ASSERT_TRUE(PollUntil(
+            [&] {
+                return RunToEnd({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, environment_)
+                           .Output.find("window id") != std::string::npos;
+            },
+            10s))
+            << name << " did not start (scripts/install-deps installs it): "
+            << ReadFile(folder_ / "wm.out");
+    }
+
+    // The managed windows from the bottom to the top, as xdotool names them (decimal ids):
+    // the window manager's stacking list, or without one the X server's own order of the
+    // root window's children.
+    std::vector<std::string> StackingOrder() const {
+        std::vector<std::string> order;
+        if (!WindowManager().empty()) {
+            const std::string list =
+                RunToEnd({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}, environment_).Output;
+            for (std::size_t at = list.find("0x"); at != std::string::npos;
+                 at = list.find("0x", at + 2)) {
+                order.push_back(std::to_string(std::stoul(list.substr(at), nullptr, 16)));
+            }
+            return order;
+        }
+        // xwininfo lists the root window's children from the top one down.
+        std::istringstream tree(RunToEnd({"xwininfo", "-root", "-children"}, environment_).Output);
+        for (std::string line; std::getline(tree, line);) {
+            const std::size_t at = line.find("0x");
+            if (at != std::string::npos && line.find("children") == std::string::npos &&
+                line.find("Root window") == std::string::npos &&
+                line.find("Parent window") == std::string::npos) {
+                order.insert(order.begin(),
+                             std::to_string(std::stoul(line.substr(at), nullptr, 16)));
+            }
+        }
+        return order;
+    }
+
+    // True when `upper` is stacked above `lower`.
+    bool StackedAbove(const std::string& upper, const std::string& lower) const {
+        const std::vector<std::string> order = StackingOrder();
+        const auto up = std::find(order.begin(), order.end(), upper);
+        const auto low = std::find(order.begin(), order.end(), lower);
+        return up != order.end() && low != order.end() && up > low;
+    }
+
+    // The window `window` is transient for (its dialog's owner), as xdotool names it; "" for
+    // none.
+    std::string TransientFor(const std::string& window) const {
+        const std::string property =
+            RunToEnd({"xprop", "-id", window, "WM_TRANSIENT_FOR"}, environment_).Output;
+        const std::size_t at = property.find("0x");
+        return at == std::string::npos
+                   ? ""
+                   : std::to_string(std::stoul(property.substr(at), nullptr, 16));
+    }
+
+    // A picture's file name with the window manager in it, so that the runs under each keep
+    // their own: "KeyFrequencies.png" under xfwm4 is "KeyFrequencies-xfwm4.png".
+    static std::string PictureName(const std::string& name) {
+        const std::string manager = WindowManager();
+        if (manager.empty()) {
+            return name;
+        }
+        const std::size_t dot = name.rfind('.');
+        return dot == std::string::npos ? name + "-" + manager
+                                        : name.substr(0, dot) + "-" + manager + name.substr(dot);
     }
 
     // The tray the program docks in: trayer, an XEmbed tray at the top of the screen.
@@ -133,6 +251,8 @@ protected:
         counters_.clear();
         trayer_.reset();
         server_.reset();
+        windowManager_.reset();
+        wmBus_.reset();
     }
 
     std::vector<std::string> ChildEnvironment(const std::string& serverAddress) const {
@@ -356,10 +476,10 @@ protected:
         const std::filesystem::path pictures = KESTROVIN_SCREENSHOT_FOLDER;
         std::error_code ignored;
         std::filesystem::create_directories(pictures, ignored);
-        RunToEnd(
-            {"import", "-display", xvfb_.Name(), "-window", window, (pictures / name).string()},
-            PrivateDesktopHome::WithoutDesktop());
-        return pictures / name;
+        RunToEnd({"import", "-display", xvfb_.Name(), "-window", window,
+                  (pictures / PictureName(name)).string()},
+                 PrivateDesktopHome::WithoutDesktop());
+        return pictures / PictureName(name);
     }
 
     void SaveScreenshot() const {
@@ -367,7 +487,7 @@ protected:
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::filesystem::path file = folder / (std::string(test->name()) + ".png");
+        const std::filesystem::path file = folder / PictureName(std::string(test->name()) + ".png");
         if (RunToEnd({"import", "-display", xvfb_.Name(), "-window", "root", file.string()},
                      PrivateDesktopHome::WithoutDesktop())
                 .Status == 0) {
@@ -379,7 +499,9 @@ protected:
     XvfbServer xvfb_;
     TempFolder folder_;
     std::vector<std::string> environment_;
-    std::unique_ptr<ChildProcess> bus_;  // only where a test starts one
+    std::unique_ptr<ChildProcess> bus_;    // only where a test starts one
+    std::unique_ptr<ChildProcess> wmBus_;  // only under a window manager
+    std::unique_ptr<ChildProcess> windowManager_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> trayer_;
     std::vector<std::unique_ptr<ChildProcess>> counters_;

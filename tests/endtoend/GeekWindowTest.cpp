@@ -25,11 +25,16 @@ TEST_F(DesktopTest, TheGeekWindowOpensAtStartWithItsSkinAndShowsTheKeysTyped) {
     std::string geek;
     ASSERT_TRUE(PollUntil(
         [&] {
-            const std::vector<std::string> windows =
-                Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid), "--name",
-                               "^Kestrovin$"}));
-            geek = windows.empty() ? "" : windows.front();
-            return !geek.empty();
+            // The tray icon's window has the program's name too: the Geek Window is the wider.
+            geek.clear();
+            for (const std::string& window :
+                 Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid), "--name",
+                                "^Kestrovin$"}))) {
+                if (geek.empty() || GeometryOf(window).Width > GeometryOf(geek).Width) {
+                    geek = window;
+                }
+            }
+            return !geek.empty() && GeometryOf(geek).Width > 100;
         },
         10s))
         << "no Geek Window";

@@ -50,8 +50,6 @@ CGeekDlg::CGeekDlg(AppRecord& record, std::function<std::int32_t()> secondsTilSk
       background_(ColourOf(record.Prefs.GeekBGr, record.Prefs.GeekBGg, record.Prefs.GeekBGb)),
       labelColour_(ColourOf(record.Prefs.GeekFr, record.Prefs.GeekFg, record.Prefs.GeekFb)),
       valueColour_(ColourOf(record.Prefs.GeekVr, record.Prefs.GeekVg, record.Prefs.GeekVb)),
-      outerWidth_(record.Prefs.GeekWidth),
-      outerHeight_(record.Prefs.GeekHeight),
       font_(GeekFont()) {
     setWindowTitle(QStringLiteral("Kestrovin"));
     setObjectName(QStringLiteral("GeekWindow"));
@@ -60,7 +58,9 @@ CGeekDlg::CGeekDlg(AppRecord& record, std::function<std::int32_t()> secondsTilSk
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     move(record.Prefs.GeekLastX, record.Prefs.GeekLastY);
-    resize(std::max(outerWidth_, 1), std::max(outerHeight_, 1));
+    // The skin's size is the picture's: what the user sees, whatever frame the window manager
+    // adds around it (a frame taken out of it would cut off the last lines).
+    resize(std::max(record.Prefs.GeekWidth, 1), std::max(record.Prefs.GeekHeight, 1));
     if (transparency_.Layered) {
         // Shown only where a compositor runs; elsewhere the window stays opaque.
         setWindowOpacity(transparency_.Alpha / 255.0);
@@ -146,25 +146,5 @@ void CGeekDlg::keyPressEvent(QKeyEvent* event) {
             return;
         default:
             QDialog::keyPressEvent(event);
-    }
-}
-
-void CGeekDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    FitOuterSize();
-}
-
-void CGeekDlg::moveEvent(QMoveEvent* event) {
-    QDialog::moveEvent(event);
-    FitOuterSize();  // the frame is known once the window manager has placed the window
-}
-
-void CGeekDlg::FitOuterSize() {
-    const int frameWidth = frameGeometry().width() - width();
-    const int frameHeight = frameGeometry().height() - height();
-    const QSize inner(std::max(outerWidth_ - frameWidth, 1),
-                      std::max(outerHeight_ - frameHeight, 1));
-    if (inner != size()) {
-        resize(inner);
     }
 }

@@ -44,12 +44,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
 
 private:
-    // The outer size asked for, once the window manager's frame is known.
-    void FitOuterSize();
     void UpdateColourKeyMask(const QImage& picture);
 
     AppRecord& record_;
@@ -59,8 +55,6 @@ private:
     const QColor background_;
     const QColor labelColour_;
     const QColor valueColour_;
-    const int outerWidth_;
-    const int outerHeight_;
     const QFont font_;
     GeekPicture shown_;
     QTimer refreshTimer_;

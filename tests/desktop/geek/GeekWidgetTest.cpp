@@ -49,7 +49,7 @@ TEST_F(GeekWidgetTest, WindowShowsTheCountersInTheSkinAndOpensOnce) {
     EXPECT_EQ(window->windowTitle(), "Kestrovin");
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window->windowFlags() & Qt::Tool, Qt::Tool);
-    EXPECT_EQ(window->frameGeometry().size(), QSize(200, 98));  // the outer size
+    EXPECT_EQ(window->frameGeometry().size(), QSize(200, 98));  // the skin's size
     EXPECT_EQ(window->Shown().Rows.at(0).Value, "1,234,567");
     EXPECT_EQ(window->Shown().Rows.at(4).Value, "12th");
     EXPECT_EQ(window->Shown().NextSkeld->Text, "Next skeld in 1 minutes.");
