@@ -1,10 +1,10 @@
 #include "desktop/QtUser.h"
 
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
 
+#include "desktop/DesktopOpener.h"
 #include "desktop/SystemTray.h"
 #include "text/ShownText.h"
 
@@ -24,6 +24,23 @@ QMessageBox::Icon BoxIcon(UserPort::Icon icon) {
             break;
     }
     return QMessageBox::Warning;
+}
+
+// The browser or file manager could not be started, or refused: the address to open by hand, in
+// a text that can be selected and copied.
+void TellToOpenByHand(const QtUser& user, const std::string& urlOrFolder, bool folder,
+                      DesktopOpener::Failure failure) {
+    const bool started = failure == DesktopOpener::Failure::Failed;
+    const std::string why =
+        folder ? (started ? "The file manager could not open this folder."
+                          : "No file manager could be started to open this folder.")
+               : (started ? "The web browser could not open this page."
+                          : "No web browser could be started to open this page.");
+    const std::string text = why + " Please open it yourself:\n\n" + urlOrFolder;
+    auto* box = new QMessageBox(BoxIcon(UserPort::Icon::Exclamation), kCaption,
+                                QString::fromStdString(text), QMessageBox::Ok);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    user.Run(box);
 }
 
 }  // namespace
@@ -68,16 +85,7 @@ void QtUser::Open(const std::string& urlOrFolder) {
     const QString target = QString::fromStdString(urlOrFolder);
     const bool folder = target.startsWith('/');
     const QUrl url = folder ? QUrl::fromLocalFile(target) : QUrl(target);
-    if (QDesktopServices::openUrl(url)) {
-        return;
-    }
-    // No browser or file manager could be started: give the address to open by hand, in a text
-    // that can be selected and copied.
-    const std::string missing = folder ? "No file manager could be started to open this folder."
-                                       : "No web browser could be started to open this page.";
-    const std::string text = missing + " Please open it yourself:\n\n" + urlOrFolder;
-    auto* box = new QMessageBox(BoxIcon(Icon::Exclamation), kCaption, QString::fromStdString(text),
-                                QMessageBox::Ok);
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Run(box);
+    DesktopOpener::Open(url, [this, urlOrFolder, folder](DesktopOpener::Failure failure) {
+        TellToOpenByHand(*this, urlOrFolder, folder, failure);
+    });
 }

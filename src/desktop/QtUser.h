@@ -18,7 +18,8 @@ public:
     void ShowMessage(const std::string& text, Icon icon) override;
     bool AskYesNo(const std::string& text, Icon icon, EnterAnswers enter) override;
     void ShowBalloon(const std::string& title, const std::string& text) override;
-    // Says so in a message box, with the address, when no handler could be started.
+    // Says so in a message box, with the address, when no handler could be started or it ended
+    // with an error; that may come later, as the handler runs on its own.
     void Open(const std::string& urlOrFolder) override;
 
     // Where message boxes and file dialogs of the program belong: the dialog on top, if any.

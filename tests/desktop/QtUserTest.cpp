@@ -1,5 +1,5 @@
 // Message boxes above the dialog they belong to, and the desktop's handler for pages and folders
-// when there is none.
+// when there is none and when it refuses.
 #include "desktop/QtUser.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "desktop/SystemTray.h"
@@ -17,6 +20,8 @@
 #include "support/TempFolder.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 struct Shown {
     QString Caption;
@@ -112,4 +117,78 @@ TEST(QtUserTest, AQuestionBelongsToTheDialogOnTopAndEnterKeepsWhatYesWouldDestro
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Opens `address` and returns the message box that came within `wait`, closed again, and
+// whether it came only after Open had returned. An empty text when none came.
+std::pair<Shown, bool> OpenAndReadLater(QtUser& user, const std::string& address,
+                                        std::chrono::milliseconds wait) {
+    Shown shown;
+    bool seen = false;
+    bool returned = false;
+    bool later = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && !seen) {
+            shown = {box->windowTitle(), box->text(), box->icon(),
+                     box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse)};
+            seen = true;
+            later = returned;
+            box->accept();
+        }
+    });
+    poll.start(20);
+    user.Open(address);
+    returned = true;
+    static_cast<void>(QTest::qWaitFor([&] { return seen; }, static_cast<int>(wait.count())));
+    return {shown, later};
+}
+
+TEST(QtUserTest, WhatTheHandlerRefusesToOpenIsGivenToTheUserToOpenByHand) {
+    // xdg-open stands for the desktop: it notes what it was asked to open and ends as told, as
+    // it does when the browser or file manager it starts fails.
+    TempFolder path;
+    {
+        std::ofstream script(path.Path() / "xdg-open");
+        script << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"${0%/*}/asked\"\n"
+                  "exit \"$(cat \"${0%/*}/status\")\"\n";
+    }
+    std::filesystem::permissions(path.Path() / "xdg-open", std::filesystem::perms::owner_all);
+    ScopedEnvironment environment;
+    environment.Set("PATH", path.Path().string() + ":/usr/bin:/bin");
+    CSystemTray tray;
+    QtUser user(tray);
+
+    const std::string folder = (path.Path() / "a folder").string();
+    const struct {
+        std::string Address;
+        int Status;
+        std::string Asked;  // as xdg-open gets it
+        QString Text;       // "" when no message comes
+    } cases[] = {
+        {"http://127.0.0.1:8080/wiki/", 3, "http://127.0.0.1:8080/wiki/",
+         "The web browser could not open this page. Please open it yourself:\n\n"
+         "http://127.0.0.1:8080/wiki/"},
+        {folder, 4, "file://" + (path.Path() / "a%20folder").string(),
+         "The file manager could not open this folder. Please open it yourself:\n\n" +
+             QString::fromStdString(folder)},
+        {"http://127.0.0.1:8080/stats/", 0, "http://127.0.0.1:8080/stats/", ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(path.Path() / "asked");
+        std::ofstream(path.Path() / "status") << c.Status;
+        const auto [shown, later] =
+            OpenAndReadLater(user, c.Address, c.Text.isEmpty() ? 1500ms : 10s);
+        EXPECT_EQ(shown.Text.toStdString(), c.Text.toStdString()) << c.Address;
+        if (!c.Text.isEmpty()) {
+            EXPECT_EQ(shown.Caption, "Kestrovin");
+            EXPECT_EQ(shown.Icon, QMessageBox::Warning);
+            EXPECT_TRUE(shown.Selectable);
+            EXPECT_TRUE(later) << "Open waited for the handler";
+        }
+        std::ifstream asked(path.Path() / "asked");
+        std::string line;
+        std::getline(asked, line);
+        EXPECT_EQ(line, c.Asked);
+    }
+}
 }  // namespace

@@ -5,7 +5,8 @@
 
 namespace {
 
-// The splash shows centred on the screen while start-up goes on, and goes by itself.
+// The splash shows centred on the screen, with the program's icon, while start-up goes on, and
+// goes by itself.
 TEST_F(DesktopTest, TheSplashShowsCentredAtStartAndGoesByItself) {
     SetPreference("ShowSplash", 1);
     counters_.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{KESTROVIN},
@@ -36,6 +37,14 @@ TEST_F(DesktopTest, TheSplashShowsCentredAtStartAndGoesByItself) {
     screen >> screenWidth >> screenHeight;
     EXPECT_EQ(where.X + where.Width / 2, screenWidth / 2);
     EXPECT_EQ(where.Y + where.Height / 2, screenHeight / 2);
+    // The program's icon goes with every window of it, for title bars and window switchers.
+    const std::string icon =
+        RunToEnd({"xprop", "-display", xvfb_.Name(), "-id", shown.front(), "_NET_WM_ICON"},
+                 PrivateDesktopHome::WithoutDesktop())
+            .Output;
+    for (const char* size : {"Icon (48 x 48)", "Icon (64 x 64)", "Icon (128 x 128)"}) {
+        EXPECT_NE(icon.find(size), std::string::npos) << size << " in " << icon.substr(0, 200);
+    }
 
     EXPECT_TRUE(PollUntil([&] { return splashes().empty(); }, 30s)) << "the splash stayed";
     EXPECT_TRUE(PollUntil([&] { return CatchesSigterm(pid); }, 30s));

@@ -59,6 +59,46 @@ protected:
             PrivateDesktopHome::WithoutDesktop());
     }
 
+    // Starts the program with nothing but `path` to find programs in, clicks "Online Help Wiki"
+    // in the panel's menu and returns the message that comes, as a screen reader reads it
+    // (accessibility is on for this), after a picture of the screen named `picture` (none for
+    // ""); the message is answered with Enter. "" when none came.
+    std::string WikiMessageWithPath(const std::filesystem::path& path, const std::string& picture) {
+        SetVariable("PATH", path.string());
+        SetVariable("BROWSER", "");
+        SetVariable("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        if (!StartCounterOnHost()) {
+            ADD_FAILURE() << "the icon did not register with the host";
+            return "";
+        }
+        const pid_t pid = counters_.back()->Pid();
+        const ProgramResult click = Host({"click", "Online Help Wiki"});
+        EXPECT_EQ(click.Status, 0) << click.Output;
+        std::string box;
+        if (!PollUntil([&] { return !(box = VisibleWindowOf(pid)).empty(); }, 20s)) {
+            ADD_FAILURE() << "no message";
+            return "";
+        }
+        EXPECT_EQ(Xdotool({"getwindowname", box}), "Kestrovin\n");
+        std::string shown;
+        PollUntil(
+            [&] {
+                const ProgramResult read =
+                    RunToEnd({KESTROVIN_TEST_A11Y, "Kestrovin"}, environment_);
+                shown = read.Status == 0 ? read.Output : "";
+                return shown.find("Please open it yourself") != std::string::npos;
+            },
+            10s);
+        if (!picture.empty()) {
+            KeepPicture(picture);
+        }
+        Xdotool({"windowfocus", "--sync", box});
+        Xdotool({"key", "Return"});
+        EXPECT_TRUE(PollUntil([&] { return VisibleWindowOf(pid).empty(); }, 10s))
+            << "the message stayed";
+        return shown;
+    }
+
     std::unique_ptr<ChildProcess> host_;  // goes before the base fixture's bus
 };
 
@@ -114,26 +154,29 @@ TEST_F(StatusNotifierTest, APageNoBrowserCanOpenIsShownInAMessage) {
     // Nothing on the program's path can open a page: no xdg-open, no browser.
     const std::filesystem::path emptyPath = folder_ / "empty-path";
     std::filesystem::create_directories(emptyPath);
-    SetVariable("PATH", emptyPath.string());
-    SetVariable("BROWSER", "");
-    ASSERT_TRUE(StartCounterOnHost()) << "the icon did not register with the host";
-    const pid_t pid = counters_.back()->Pid();
+    const std::string message = WikiMessageWithPath(emptyPath, "PageThatCannotBeOpened.png");
+    EXPECT_NE(message.find("No web browser could be started to open this page. Please open it "
+                           "yourself:"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("/wiki/"), std::string::npos) << message;
+    EXPECT_TRUE(StopCounter());
+}
 
-    ASSERT_EQ(Host({"click", "Online Help Wiki"}).Status, 0);
-    std::string box;
-    ASSERT_TRUE(PollUntil(
-        [&] {
-            box = VisibleWindowOf(pid);
-            return !box.empty();
-        },
-        20s))
-        << "no message";
-    EXPECT_EQ(Xdotool({"getwindowname", box}), "Kestrovin\n");
-    KeepPicture("PageThatCannotBeOpened.png");
-    Xdotool({"windowfocus", "--sync", box});
-    Xdotool({"key", "Return"});
-    EXPECT_TRUE(PollUntil([&] { return VisibleWindowOf(pid).empty(); }, 10s))
-        << "the message stayed";
+TEST_F(StatusNotifierTest, APageTheBrowserRefusesIsShownInAMessage) {
+    // xdg-open starts, and fails as it does when the browser it starts refuses to run.
+    const std::filesystem::path refusingPath = folder_ / "refusing-path";
+    std::filesystem::create_directories(refusingPath);
+    std::ofstream(refusingPath / "xdg-open")
+        << "#!/bin/sh\nprintf '%s\\n' \"$1\" > \"${0%/*}/asked\"\nexit 4\n";
+    std::filesystem::permissions(refusingPath / "xdg-open", std::filesystem::perms::owner_all);
+    const std::string message = WikiMessageWithPath(refusingPath, "");
+    EXPECT_NE(message.find("The web browser could not open this page. Please open it yourself:"),
+              std::string::npos)
+        << message;
+    const std::string asked = ReadFile(refusingPath / "asked");
+    EXPECT_TRUE(asked.starts_with("http://") && asked.ends_with("/wiki/\n")) << asked;
+    EXPECT_NE(message.find(asked.substr(0, asked.size() - 1)), std::string::npos) << message;
     EXPECT_TRUE(StopCounter());
 }
 

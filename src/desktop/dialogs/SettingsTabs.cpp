@@ -10,12 +10,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <charconv>
-
+#include "app/ProxyPageCheck.h"
 #include "desktop/dialogs/ClickableLabel.h"
 #include "desktop/dialogs/EnterForDefaultButton.h"
 #include "desktop/dialogs/HyperLink.h"
@@ -80,7 +80,8 @@ CSettingsTabs::CSettingsTabs(const SettingsPages& pages, Preferences& prefs, Use
     // The one place the tab order is decided; a new page goes in by its index here.
     tabs_->addTab(ProgramPage(), "Program Settings");
     tabs_->addTab(ProgramPage2(), "Program Settings #2");
-    tabs_->addTab(ProxyPage(), "Proxy Settings");
+    proxyPage_ = ProxyPage();
+    tabs_->addTab(proxyPage_, "Proxy Settings");
     tabs_->addTab(skin_, "Geek Window Skin");
     tabs_->addTab(AboutPage(), "About");
     // Five titles: the dialog grows to show them all rather than scroll the tab bar.
@@ -92,8 +93,13 @@ CSettingsTabs::CSettingsTabs(const SettingsPages& pages, Preferences& prefs, Use
     buttons->addButton("Cancel", QDialogButtonBox::RejectRole)->setObjectName("cancel");
     save->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        // A skin field that is empty or too large has been reported; the dialog stays open.
+        // A proxy or skin field the page refuses has been reported; the dialog stays open on
+        // that page.
+        if (!CheckProxyPage()) {
+            return;
+        }
         if (!skin_->ReadFields()) {
+            tabs_->setCurrentWidget(skin_);
             return;
         }
         Collect();
@@ -258,7 +264,11 @@ QWidget* CSettingsTabs::ProxyPage() {
     layout->addLayout(authForm);
     layout->addStretch();
     for (QLineEdit* field : {host, port, name, password}) {
-        connect(field, &QLineEdit::textEdited, this, [this] { ReadProxyFields(); });
+        connect(field, &QLineEdit::textEdited, this, [this] {
+            if (!ReadProxyFields()) {
+                user_.ShowMessage(PortMessage);  // the member keeps its earlier value
+            }
+        });
     }
     connect(use, &QCheckBox::clicked, this, [this] { ApplyProxyRules(); });
     connect(auth, &QCheckBox::clicked, this, [this] { ApplyProxyRules(); });
@@ -305,6 +315,16 @@ void CSettingsTabs::ApplyProxyRules() {
     Field("ProxyPort")->setReadOnly(!editable.HostAndPort);
     Field("ProxyUser")->setReadOnly(!editable.UserAndPassword);
     Field("ProxyPass")->setReadOnly(!editable.UserAndPassword);
+    // Read-only fields take the window's colour, as they do on other desktops, so the page shows
+    // which fields can be typed in; Qt's own styles draw both kinds alike.
+    for (const char* name : {"ProxyHost", "ProxyPort", "ProxyUser", "ProxyPass"}) {
+        QLineEdit* field = Field(name);
+        QPalette colours;  // nothing set: the field follows the dialog
+        if (field->isReadOnly()) {
+            colours.setColor(QPalette::Base, palette().color(QPalette::Window));
+        }
+        field->setPalette(colours);
+    }
 }
 
 void CSettingsTabs::ReadProgramFields() {
@@ -313,18 +333,33 @@ void CSettingsTabs::ReadProgramFields() {
     Pages.SkeldEveryClicks = Field("SkeldEveryClicks")->text().toStdString();
 }
 
-void CSettingsTabs::ReadProxyFields() {
+bool CSettingsTabs::ReadProxyFields() {
     Pages.ProxyHost = Field("ProxyHost")->text().toStdString();
     Pages.ProxyUser = Field("ProxyUser")->text().toStdString();
     Pages.ProxyPass = Field("ProxyPass")->text().toStdString();
-    const std::string port = Field("ProxyPort")->text().trimmed().toStdString();
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
-    if (port.empty() || error != std::errc() || end != port.data() + port.size()) {
-        user_.ShowMessage(PortMessage);  // the member keeps its earlier value
-        return;
+    const std::optional<std::uint32_t> port =
+        ProxyPageCheck::Port(Field("ProxyPort")->text().toStdString());
+    if (!port) {
+        return false;
     }
-    Pages.ProxyPort = value;
+    Pages.ProxyPort = *port;
+    return true;
+}
+
+bool CSettingsTabs::CheckProxyPage() {
+    const auto refusal =
+        ProxyPageCheck::Refuse(Ticked(Box("ProxyUse")), Field("ProxyHost")->text().toStdString(),
+                               Field("ProxyPort")->text().toStdString());
+    if (!refusal) {
+        return true;
+    }
+    tabs_->setCurrentWidget(proxyPage_);
+    QLineEdit* field =
+        Field(refusal->Where == ProxyPageCheck::Field::Host ? "ProxyHost" : "ProxyPort");
+    field->setFocus();
+    field->selectAll();
+    user_.ShowMessage(refusal->Message);
+    return false;
 }
 
 void CSettingsTabs::Collect() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/ProxyPageCheck.h"
 #include "app/SettingsApply.h"
 
 class QCheckBox;
@@ -16,7 +17,7 @@ class UserPort;
 struct Preferences;
 
 // "Kestrovin Preferences": shows the pages and collects them into Pages on "Save". Its rules
-// (limits, side effects, proxy fields) live in SettingsApply and ProxyEditable.
+// (limits, side effects, proxy fields) live in SettingsApply, ProxyEditable and ProxyPageCheck.
 class CSettingsTabs final : public QDialog {
     Q_OBJECT
 
@@ -30,7 +31,7 @@ public:
     // The About page's version text was clicked: the lead's credits dialog opens from here.
     std::function<void()> VersionClicked;
 
-    static constexpr const char* PortMessage = "Please enter an unsigned number for the port.";
+    static constexpr const char* PortMessage = ProxyPageCheck::PortMessage;
 
     QTabWidget* Tabs() const { return tabs_; }
     QCheckBox* Box(const char* objectName) const;
@@ -48,10 +49,14 @@ private:
     QWidget* AboutPage();
     void ApplyProxyRules();
     void ReadProgramFields();
-    void ReadProxyFields();
+    // False when the port field holds no unsigned number; the member keeps its earlier value.
+    bool ReadProxyFields();
+    // False, after showing the proxy page with its message, when the page cannot be saved.
+    bool CheckProxyPage();
     void Collect();
 
     UserPort& user_;
     QTabWidget* tabs_;
     CSettingsSkinTab* skin_;
+    QWidget* proxyPage_ = nullptr;
 };

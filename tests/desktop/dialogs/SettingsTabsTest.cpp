@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,10 +97,20 @@ TEST(SettingsTabsTest, ProxyFieldsFollowTheBoxesAndThePortIsChecked) {
     CSettingsTabs& dialog = open.dialog;
     RecordingUser& user = open.user;
     dialog.show();
-    const auto readOnly = [&](const char* name) { return dialog.Field(name)->isReadOnly(); };
+    dialog.Tabs()->setCurrentIndex(2);
+    // Read-only, and drawn so: the colour inside the field, right of any text, is the window's.
+    const QColor window = dialog.palette().color(QPalette::Window);
+    const QColor base = dialog.palette().color(QPalette::Base);
+    ASSERT_NE(window, base);
+    const auto readOnly = [&](const char* name) {
+        QLineEdit* field = dialog.Field(name);
+        const QImage drawn = field->grab().toImage();
+        const QColor inside = drawn.pixelColor(drawn.width() - 6, drawn.height() / 2);
+        EXPECT_EQ(inside, field->isReadOnly() ? window : base) << name;
+        return field->isReadOnly();
+    };
     EXPECT_TRUE(readOnly("ProxyHost") && readOnly("ProxyPort") && readOnly("ProxyUser") &&
                 readOnly("ProxyPass"));
-    dialog.Tabs()->setCurrentIndex(2);
     dialog.Box("ProxyUse")->click();
     EXPECT_FALSE(readOnly("ProxyHost"));
     EXPECT_FALSE(readOnly("ProxyPort"));
@@ -112,6 +123,53 @@ TEST(SettingsTabsTest, ProxyFieldsFollowTheBoxesAndThePortIsChecked) {
     QTest::keyClicks(dialog.Field("ProxyPort"), "80x");
     EXPECT_EQ(user.messages.back(), CSettingsTabs::PortMessage);
     EXPECT_EQ(dialog.Pages.ProxyPort, 80u);  // the last good value stays
+}
+
+TEST(SettingsTabsTest, AProxyThatCannotBeUsedKeepsTheDialogOpenOnItsPage) {
+    const struct {
+        const char* Host;
+        const char* Port;
+        const char* Message;
+        const char* Field;  // where the cursor is put
+    } refused[] = {
+        {"proxy.example", "0", ProxyPageCheck::PortRangeMessage, "ProxyPort"},
+        {"proxy.example", "65536", ProxyPageCheck::PortRangeMessage, "ProxyPort"},
+        {"proxy.example", "80x", ProxyPageCheck::PortMessage, "ProxyPort"},
+        {"", "3128", ProxyPageCheck::HostMessage, "ProxyHost"},
+    };
+    for (const auto& c : refused) {
+        OpenDialog open;
+        CSettingsTabs& dialog = open.dialog;
+        dialog.show();
+        dialog.Tabs()->setCurrentIndex(2);
+        dialog.Box("ProxyUse")->click();
+        dialog.Field("ProxyHost")->setText(c.Host);
+        dialog.Field("ProxyPort")->setText(c.Port);
+        dialog.Tabs()->setCurrentIndex(0);  // saved from another page
+        QString focused;
+        open.user.whileShowing = [&](const std::string&) {
+            focused = dialog.focusWidget() ? dialog.focusWidget()->objectName() : "";
+        };
+        QTest::keyClick(&dialog, Qt::Key_Return);  // Save
+        EXPECT_TRUE(dialog.isVisible()) << c.Port;
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.Tabs()->currentIndex(), 2) << c.Port;
+        ASSERT_EQ(open.user.messages.size(), 1u) << c.Port;
+        EXPECT_EQ(open.user.messages[0], c.Message);
+        EXPECT_EQ(focused, c.Field);
+        EXPECT_EQ(dialog.Pages.ProxyUse, 0) << "nothing collected";
+        EXPECT_EQ(dialog.Pages.ProxyPort, 3128u);
+        EXPECT_EQ(dialog.Pages.ProxyHost, "proxy.example");
+
+        // Mended, it saves.
+        dialog.Field("ProxyHost")->setText("proxy.example");
+        dialog.Field("ProxyPort")->setText("8080");
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted) << c.Port;
+        EXPECT_EQ(dialog.Pages.ProxyUse, 1);
+        EXPECT_EQ(dialog.Pages.ProxyPort, 8080u);
+        EXPECT_EQ(open.user.messages.size(), 1u);
+    }
 }
 
 TEST(SettingsTabsTest, AboutPageLinksAndVersion) {
@@ -156,8 +214,10 @@ TEST(SettingsTabsTest, SkinPageIsTabThreeAndItsFieldsAreReadOnSave) {
 
     // An empty field is reported and the dialog stays open, the pages untouched.
     skin->Field(10)->clear();
+    dialog.Tabs()->setCurrentIndex(0);
     dialog.findChild<QPushButton*>("save")->click();
     EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.Tabs()->currentWidget(), skin) << "the field to mend is shown";
     EXPECT_EQ(open.user.messages.size(), 1u);
     EXPECT_EQ(dialog.Pages.Skin, SettingsPages::From(SomePrefs()).Skin);
 

@@ -49,7 +49,7 @@ TEST_F(GeekWidgetTest, WindowShowsTheCountersInTheSkinAndOpensOnce) {
     EXPECT_EQ(window->windowTitle(), "Kestrovin");
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window->windowFlags() & Qt::Tool, Qt::Tool);
-    EXPECT_EQ(window->frameGeometry().size(), QSize(200, 98));  // the skin's size
+    EXPECT_EQ(window->size(), QSize(200, 98));  // the skin's size is the picture's
     EXPECT_EQ(window->Shown().Rows.at(0).Value, "1,234,567");
     EXPECT_EQ(window->Shown().Rows.at(4).Value, "12th");
     EXPECT_EQ(window->Shown().NextSkeld->Text, "Next skeld in 1 minutes.");
@@ -93,7 +93,7 @@ TEST_F(GeekWidgetTest, CustomSkinAndTransparency) {
     CGeekDlg window(record, [] { return 7200; });
     window.show();
     EXPECT_FALSE(window.Transparency().Layered);
-    EXPECT_EQ(window.frameGeometry().size(), QSize(260, 80));
+    EXPECT_EQ(window.size(), QSize(260, 80));
     EXPECT_EQ(window.grab().toImage().pixelColor(window.width() - 1, window.height() - 1),
               QColor(30, 30, 30));
     SaveScreenshot(window, "geek-window-custom.png");
