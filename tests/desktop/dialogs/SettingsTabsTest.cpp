@@ -47,7 +47,6 @@ TEST(SettingsTabsTest, ShowsThePagesInTheirOrderWithSaveAsDefault) {
     }
     EXPECT_TRUE(dialog.findChild<QPushButton*>("save")->isDefault());
     EXPECT_EQ(dialog.Field("SkeldEvery")->text(), "500");
-    EXPECT_EQ(dialog.Box("PortableMode")->text(), "Use Kestrovin on  Portable Device");
     EXPECT_TRUE(dialog.Radio("DistanceType1")->isChecked());  // kilometres by default
 
     // Screenshots of every page, looked at by hand (also run with QT_FONT_DPI=144).
@@ -130,6 +129,32 @@ TEST(SettingsTabsTest, ASecondOpenDoesNothing) {
     EXPECT_FALSE(CSettingsTabs::RunOnce(open, pages, prefs, user, {}));
     EXPECT_FALSE(inner);
     EXPECT_FALSE(open);
+}
+
+// The dialog says what each option does here, in words of this platform, whatever the
+// settings keys behind them are called.
+TEST(SettingsTabsTest, TheWordsAreLinuxOnes) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    EXPECT_EQ(dialog.Box("LoadAtWinStartup")->text().toStdString(),
+              "Start Kestrovin when I log in");
+    EXPECT_EQ(dialog.Box("PortableMode")->text().toStdString(),
+              "Use Kestrovin on a Portable Device");
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+        texts << button->text();
+    }
+    for (int i = 0; i < dialog.Tabs()->count(); ++i) {
+        texts << dialog.Tabs()->tabText(i);
+    }
+    EXPECT_TRUE(texts.contains("The desktop client for the Kestrovin project."));
+    for (const QString& text : texts) {
+        EXPECT_FALSE(text.contains("Windows")) << text.toStdString();
+        EXPECT_FALSE(text.contains("  ")) << text.toStdString();
+    }
 }
 
 TEST(SettingsTabsTest, AboutPageLinksAndVersion) {
