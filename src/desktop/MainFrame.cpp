@@ -185,6 +185,12 @@ void CMainFrame::OnTimer(MainTimer id) {
     if (scheduler_.OnTimer(static_cast<int>(id)) == SkeldScheduler::AfterTick::StopTimer) {
         timers_.at(id)->stop();
     }
+    if (id == MainTimer::Tooltip) {
+        // The countdown in the menu, kept current every second: a panel that shows the
+        // exported menu lays it out from the layout it last read, before the program hears
+        // that it opens, and would cut off a label that grew only then.
+        RefreshMenu();
+    }
 }
 
 void CMainFrame::RegisterHotKey() {

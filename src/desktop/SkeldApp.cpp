@@ -63,7 +63,7 @@ bool CSkeldApp::InitInstance() {
         return false;
     }
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
-        user_.ShowMessage("Windows sockets initialization failed.", UserPort::Icon::Exclamation);
+        user_.ShowMessage("Network initialization failed.", UserPort::Icon::Exclamation);
         return false;
     }
     curlStarted_ = true;

@@ -6,13 +6,13 @@
 #include "ports/AutostartPort.h"
 #include "ports/UserPort.h"
 
-// Carries out LoadAtWinStartup: the log-in entry exists, holding the program's current path,
-// exactly while the preference is 1.
+// Carries out LoadAtWinStartup ("Start Kestrovin when I log in"): the log-in entry exists, holding
+// the program's current path, exactly while the preference is 1.
 class Autostart {
 public:
     static constexpr std::string_view StoreFailedMessage =
-        "There was a problem storing the registry key.\r\n\r\n"
-        "Kestrovin might not be able to load at Windows startup!";
+        "There was a problem writing the autostart entry.\r\n\r\n"
+        "Kestrovin might not start when you log in!";
 
     Autostart(AutostartPort& entry, UserPort& user);
 

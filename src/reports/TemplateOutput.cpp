@@ -1,11 +1,11 @@
 #include "reports/TemplateOutput.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 #include "counting/DistanceUnit.h"
 #include "files/FileIo.h"
+#include "text/NumberText.h"
 
 namespace {
 
@@ -18,15 +18,15 @@ void ReplaceAll(std::string& line, std::string_view placeholder, const std::stri
 }
 
 std::string Decimal(std::int64_t value) {
-    return std::to_string(value);
+    return NumberText::Integer(value);
 }
 
 }  // namespace
 
 std::string TemplateOutput::FillLine(std::string line, const AccountState& a, const Settings& s) {
-    char metres[64];
-    std::snprintf(metres, sizeof metres, "%.2f",
-                  DistanceInUnit(a.UnsentMetres, s.DistanceType, false));
+    // Not printf: the tray program runs under the desktop's locale, which may write a comma.
+    const std::string metres =
+        NumberText::Fixed(DistanceInUnit(a.UnsentMetres, s.DistanceType, false), 2);
     const char* updates = s.CheckForUpdates == 1   ? "week"
                           : s.CheckForUpdates == 0 ? "month"
                                                    : "never";

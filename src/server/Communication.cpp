@@ -448,7 +448,7 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
     transport_.AddFormField("password", password);
     transport_.AddFormField("computer", computerName);
     transport_.AddFormField("email", email);
-    Debug("SERVER - Retrieving account information");
+    Debug("SERVER - Registering a new account");
     const std::string reply = Post();
 
     if (Is(reply, "100 OK")) {

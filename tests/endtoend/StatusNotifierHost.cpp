@@ -8,6 +8,8 @@
 //   menu             asks the registered item's menu to update itself (AboutToShow), then
 //                    prints its layout: one line per item, indented two spaces per level, the
 //                    label without mnemonics, "---" for a separator, " (disabled)" when greyed
+//   layout           prints the layout as above without asking the menu to update itself
+//                    first: what a panel holds between openings and lays the menu out from
 //   click LABEL      as a panel does when the user picks the item with this label (without
 //                    mnemonics): AboutToShow for the menu and each submenu on the way, then the
 //                    "clicked" event; exit status 2 when the item is greyed, 1 when missing
@@ -243,14 +245,14 @@ int RunWatch(QCoreApplication& application, QDBusConnection& bus) {
     return application.exec();
 }
 
-int RunMenu(QDBusConnection& bus, const QString& clickLabel) {
+int RunMenu(QDBusConnection& bus, const QString& clickLabel, bool update = true) {
     const std::optional<Item> found = FindMenu(bus);
     if (!found) {
         return 1;
     }
     QDBusInterface menu(found->Service, found->Path, kMenuInterface, bus);
     menu.setTimeout(kCallTimeoutMs);
-    if (!AboutToShow(menu, 0)) {
+    if (update && !AboutToShow(menu, 0)) {
         std::fprintf(stderr, "AboutToShow failed\n");
         return 1;
     }
@@ -332,6 +334,9 @@ int main(int argc, char** argv) {
     if (command == QStringLiteral("menu")) {
         return RunMenu(bus, {});
     }
+    if (command == QStringLiteral("layout")) {
+        return RunMenu(bus, {}, false);
+    }
     if (command == QStringLiteral("click") && arguments.size() == 3) {
         return RunMenu(bus, arguments.at(2));
     }
@@ -341,9 +346,9 @@ int main(int argc, char** argv) {
     if (command == QStringLiteral("host-ready")) {
         return RunHostReady(bus);
     }
-    std::fprintf(
-        stderr,
-        "usage: kestrovin-test-sni-host watch | menu | click LABEL | activate | host-ready\n");
+    std::fprintf(stderr,
+                 "usage: kestrovin-test-sni-host watch | menu | layout | click LABEL | activate | "
+                 "host-ready\n");
     return 2;
 }
 

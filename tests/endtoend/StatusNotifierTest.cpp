@@ -150,6 +150,23 @@ TEST_F(StatusNotifierTest, ThePanelShowsTheMenuAndALeftClickSkelds) {
     EXPECT_EQ(ServerAccount().totalKeys, 11);
 }
 
+// A panel lays the menu out from the layout it holds and only then hears the program's
+// answer to its opening: the countdown in the first item must be current there before the menu
+// opens, or the first opening after the label grew cuts it off (xfce4-panel does).
+TEST_F(StatusNotifierTest, TheMenuAPanelHoldsCarriesTheCurrentCountdown) {
+    SetPreference("SkeldEveryHours", 1);
+    ASSERT_TRUE(StartCounterOnHost()) << "the icon did not register with the host";
+    const auto firstItem = [&] {
+        const std::string layout = Host({"layout"}).Output;
+        return layout.substr(0, layout.find('\n'));
+    };
+    // The registration just before the start began the hour ("60 Minutes" at the start); half
+    // a minute later the label says 59, without the menu having been opened.
+    EXPECT_TRUE(PollUntil([&] { return firstItem() == "Skeld Now!  (Auto in 59 Minutes)"; }, 60s))
+        << firstItem();
+    EXPECT_TRUE(StopCounter());
+}
+
 TEST_F(StatusNotifierTest, APageNoBrowserCanOpenIsShownInAMessage) {
     // Nothing on the program's path can open a page: no xdg-open, no browser.
     const std::filesystem::path emptyPath = folder_ / "empty-path";

@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string StoreFailed =
-    "There was a problem storing the registry key.\r\n\r\nKestrovin might not be able to load "
-    "at Windows startup!";
+    "There was a problem writing the autostart entry.\r\n\r\nKestrovin might not start when you "
+    "log in!";
 
 class AutostartTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "files/FileIo.h"
+#include "support/GermanLocale.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -55,6 +56,18 @@ TEST_F(TemplateOutputTest, CheckUpdatesWordingAndDistance) {
     settings.DistanceType = 2;
     account.UnsentMetres = 12.345;
     EXPECT_EQ(Fill("[KV_CLIENTMOUSE] [KV_CLIENTMOUSE_VALUE]"), "12.35 Meters");
+}
+
+// The tray program runs under the desktop's locale; the file reads the same as the command's.
+TEST_F(TemplateOutputTest, TheDistanceKeepsItsPointUnderAGermanLocale) {
+    GermanLocale german;
+    if (!german.Active()) {
+        GTEST_SKIP() << GermanLocale::kSkipReason;
+    }
+    settings.DistanceType = 2;
+    account.UnsentMetres = 0.95;
+    account.AddUnsentKeys(1234567 - 42);
+    EXPECT_EQ(Fill("[KV_CLIENTMOUSE] [KV_CLIENTKEYS]"), "0.95 1234567");
 }
 
 TEST_F(TemplateOutputTest, GenerateWritesOrReportsWhy) {

@@ -204,7 +204,7 @@ TEST_F(AccountRequestTest, RegistrationOutcomes) {
         [this](Communication& request) {
             request.RegisterAccount(assistant, "bob", "laptop", "pw", "bob@example.org");
         },
-        "SERVER - Retrieving account information");
+        "SERVER - Registering a new account");
     EXPECT_EQ(Posted()[0], (PostedFieldList{{"action", "register_account"},
                                             {"username", "bob"},
                                             {"password", "pw"},

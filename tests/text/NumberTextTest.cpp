@@ -1,26 +1,16 @@
 #include "text/NumberText.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <clocale>
 #include <cstdio>
 #include <limits>
-#include <locale>
 #include <string>
 
 #include "app/SkeldNowLabel.h"
 #include "app/TooltipText.h"
 #include "counting/AppRecord.h"
-#include "support/RunProgram.h"
-#include "support/TempFolder.h"
+#include "support/GermanLocale.h"
 #include "text/FormatCount.h"
-
-// glibc keeps the search path of a locale loaded through LOCPATH for the rest of the process;
-// LeakSanitizer would report it at exit in the sanitizer build.
-extern "C" const char* __lsan_default_suppressions() {  // NOLINT(bugprone-reserved-identifier)
-    return "leak:__argz_add_sep\n";
-}
 
 namespace {
 
@@ -63,36 +53,10 @@ TEST(NumberTextTest, TheLargestValuesAreWrittenInFull) {
     EXPECT_EQ(Short(largest), "1.79769e+308");
 }
 
-// A German locale as the Qt program gets it from the desktop (QApplication calls setlocale):
-// made with localedef into a folder of the test's own, so no locale needs to be installed.
-class GermanLocale {
-public:
-    GermanLocale() {
-        const std::string target = (folder_ / "de_DE.UTF-8").string();
-        // localedef may warn with a non-zero status and still make the locale.
-        RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", target});
-        ::setenv("LOCPATH", folder_.Path().c_str(), 1);
-        active_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-        if (active_) {
-            std::locale::global(std::locale("de_DE.UTF-8"));
-        }
-    }
-    ~GermanLocale() {
-        std::locale::global(std::locale::classic());
-        std::setlocale(LC_ALL, "C");
-        ::unsetenv("LOCPATH");
-    }
-    bool Active() const { return active_; }
-
-private:
-    TempFolder folder_;
-    bool active_ = false;
-};
-
 TEST(NumberTextTest, EveryPrintedNumberKeepsThePointUnderAGermanLocale) {
     GermanLocale german;
     if (!german.Active()) {
-        GTEST_SKIP() << "no German locale could be made (localedef and the locales package)";
+        GTEST_SKIP() << GermanLocale::kSkipReason;
     }
     char check[16];
     std::snprintf(check, sizeof check, "%.2f", 0.5);

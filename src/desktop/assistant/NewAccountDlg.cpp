@@ -91,11 +91,11 @@ void CNewAccountDlg::CreateControls() {
     add(ContinueButton, new QPushButton(QStringLiteral("Continue")), true);
 
     add(LoginText,
-        text("To login to your existing account, enter your username and password, then click "
-             "\"Check for Computers\"."));
+        text("To login to your existing account, enter your account name and password, click "
+             "\"Check for Computer Names\", then choose your computer and click \"Login\"."));
     add(RegisterText,
         text("To get started and register your Kestrovin account, fill out this form then click "
-             "\"Register Account!\""));
+             "\"Register\"."));
     add(AccountNameLabel, name("Account Name:"));
     add(AccountNameEdit, new QLineEdit);
     add(PasswordLabel, name("Password:"));

@@ -140,7 +140,7 @@ QWidget* CSettingsTabs::ProgramPage() {
     auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
-    AddBox(page, left, "LoadAtWinStartup", "Launch at Windows Startup", p.LoadAtWinStartup);
+    AddBox(page, left, "LoadAtWinStartup", "Start Kestrovin when I log in", p.LoadAtWinStartup);
     AddBox(page, left, "ShowSplash", "Show Splash Screen on Startup", p.ShowSplash);
     AddBox(page, left, "UseHotKey", "Use Alt+Ctrl+P to Skeld", p.UseHotKey);
     AddBox(page, left, "DoubleClickTray", "Double Click Tray Icon to Skeld", p.DoubleClickTray);
@@ -238,7 +238,7 @@ QWidget* CSettingsTabs::ProgramPage2() {
         page);
     warning->setWordWrap(true);
     layout->addWidget(warning);
-    AddBox(page, layout, "PortableMode", "Use Kestrovin on  Portable Device", p.PortableMode);
+    AddBox(page, layout, "PortableMode", "Use Kestrovin on a Portable Device", p.PortableMode);
     layout->addStretch();
     return page;
 }
@@ -278,7 +278,7 @@ QWidget* CSettingsTabs::ProxyPage() {
 QWidget* CSettingsTabs::AboutPage() {
     auto* page = new Page(this);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel("The Windows client for the Kestrovin project.", page));
+    layout->addWidget(new QLabel("The desktop client for the Kestrovin project.", page));
     layout->addWidget(Separator(page));
     layout->addWidget(new QLabel("Kestrovin Web Links:", page));
     const ServerAddress server = ServerAddress::FromEnvironment();

@@ -184,6 +184,34 @@ TEST_F(NewAccountDlgTest, ContinueOpensTheChosenPageAndGoBackReturnsKeepingTheTe
     EXPECT_TRUE(Posted().empty());
 }
 
+// Each page's instructions name the buttons as they read on that page.
+TEST_F(NewAccountDlgTest, TheInstructionsNameTheButtonsOfTheirPage) {
+    const auto quotedNames = [](const QString& text) {
+        std::set<std::string> names;
+        const QStringList pieces = text.split('"');
+        for (qsizetype i = 1; i < pieces.size(); i += 2) {
+            names.insert(pieces[i].toStdString());
+        }
+        return names;
+    };
+    const auto buttonTexts = [this](const std::vector<int>& ids) {
+        std::set<std::string> texts;
+        for (const int id : ids) {
+            texts.insert(dialog->Button(id)->text().remove('&').toStdString());
+        }
+        return texts;
+    };
+    const auto instructions = [this](int id) {
+        return qobject_cast<QLabel*>(dialog->Control(id))->text();
+    };
+    Choose(Dlg::ExistingAccountRadio);
+    EXPECT_EQ(quotedNames(instructions(Dlg::LoginText)),
+              buttonTexts({Dlg::CheckComputerNames, Dlg::Ok}));
+    Click(Dlg::ExitGoBack);
+    Choose(Dlg::NewAccountRadio);
+    EXPECT_EQ(quotedNames(instructions(Dlg::RegisterText)), buttonTexts({Dlg::Ok}));
+}
+
 TEST_F(NewAccountDlgTest, EnterContinuesOnTheStartPageAndThenPressesTheOkButton) {
     dialog->activateWindow();
     qobject_cast<QRadioButton*>(dialog->Control(Dlg::NewAccountRadio))->setChecked(true);

@@ -48,7 +48,6 @@ TEST(SettingsTabsTest, ShowsThePagesInTheirOrderWithSaveAsDefault) {
     }
     EXPECT_TRUE(dialog.findChild<QPushButton*>("save")->isDefault());
     EXPECT_EQ(dialog.Field("SkeldEvery")->text(), "500");
-    EXPECT_EQ(dialog.Box("PortableMode")->text(), "Use Kestrovin on  Portable Device");
     EXPECT_TRUE(dialog.Radio("DistanceType1")->isChecked());  // kilometres by default
 
     // Screenshots of every page, looked at by hand (also run with QT_FONT_DPI=144).
@@ -169,6 +168,32 @@ TEST(SettingsTabsTest, AProxyThatCannotBeUsedKeepsTheDialogOpenOnItsPage) {
         EXPECT_EQ(dialog.Pages.ProxyUse, 1);
         EXPECT_EQ(dialog.Pages.ProxyPort, 8080u);
         EXPECT_EQ(open.user.messages.size(), 1u);
+    }
+}
+
+// The dialog says what each option does here, in words of this platform, whatever the
+// settings keys behind them are called.
+TEST(SettingsTabsTest, TheWordsAreLinuxOnes) {
+    OpenDialog open;
+    CSettingsTabs& dialog = open.dialog;
+    EXPECT_EQ(dialog.Box("LoadAtWinStartup")->text().toStdString(),
+              "Start Kestrovin when I log in");
+    EXPECT_EQ(dialog.Box("PortableMode")->text().toStdString(),
+              "Use Kestrovin on a Portable Device");
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+        texts << button->text();
+    }
+    for (int i = 0; i < dialog.Tabs()->count(); ++i) {
+        texts << dialog.Tabs()->tabText(i);
+    }
+    EXPECT_TRUE(texts.contains("The desktop client for the Kestrovin project."));
+    for (const QString& text : texts) {
+        EXPECT_FALSE(text.contains("Windows")) << text.toStdString();
+        EXPECT_FALSE(text.contains("  ")) << text.toStdString();
     }
 }
 
