@@ -114,4 +114,52 @@ TEST_F(DialogStackingTest, QuestionsAndSaveDialogsOpenAboveTheirDialogAndTheTray
     EXPECT_GE(tally.Size(), 4u) << "the tally was reset";
 }
 
+// The dialogs of the tray menu open beside each other and the program: each fits on the screen,
+// the tray menu opens while they show, and Escape closes each, but for the preferences, whose
+// pages keep Escape to themselves: Enter saves and closes them.
+TEST_F(DialogStackingTest, TrayDialogsOpenTogetherFitTheScreenAndCloseByKey) {
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    const pid_t pid = counters_[0]->Pid();
+    WaitUntilSkeldAllowed();  // the menu's items are usable
+
+    const struct {
+        const char* Title;
+        std::vector<std::string> Keys;  // in the tray menu
+        const char* Picture;            // of the window alone, while nothing covers it
+        const char* CloseKey;
+    } dialogs[] = {
+        // Skeld Now, Account, Preferences: separators are skipped.
+        {"Kestrovin Preferences", {"Down", "Down", "Down", "Return"}, "Preferences.png", "Return"},
+        {"Key Frequencies", {"k"}, nullptr, "Escape"},
+        {"Kestrovin Skeld Log", {"h", "s", "s"}, nullptr, "Escape"},
+        {"Kestrovin Debug Log", {"h", "s", "d"}, nullptr, "Escape"},
+    };
+    std::vector<std::string> opened;
+    for (const auto& d : dialogs) {
+        SCOPED_TRACE(d.Title);
+        ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
+        std::vector<std::string> keys = {"key", "--delay", "300"};
+        keys.insert(keys.end(), d.Keys.begin(), d.Keys.end());
+        Xdotool(keys);
+        const std::string dialog = WaitForWindow(pid, icon, d.Title);
+        ASSERT_FALSE(dialog.empty()) << "did not open while the others showed";
+        ExpectOnScreen(dialog, d.Title);
+        if (d.Picture != nullptr) {
+            KeepWindowPicture(dialog, d.Picture);
+        }
+        opened.push_back(dialog);
+    }
+    KeepWindowPicture("root", "TrayDialogsTogether.png");
+    ExpectTrayMenuOpens(pid, icon, "four dialogs show");
+    for (std::size_t i = 0; i < opened.size(); ++i) {
+        SCOPED_TRACE(dialogs[i].Title);
+        Focus(opened[i]);
+        Xdotool({"key", dialogs[i].CloseKey});
+        EXPECT_TRUE(Gone(pid, icon, dialogs[i].Title))
+            << dialogs[i].CloseKey << " did not close it";
+    }
+    EXPECT_TRUE(StopCounter());
+}
+
 }  // namespace
