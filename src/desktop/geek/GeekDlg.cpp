@@ -2,14 +2,17 @@
 
 #include <QBitmap>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QScreen>
 #include <algorithm>
 #include <utility>
 
 #include "counting/AppRecord.h"
+#include "geek/GeekWindowPlace.h"
 
 namespace {
 
@@ -57,10 +60,26 @@ CGeekDlg::CGeekDlg(AppRecord& record, std::function<std::int32_t()> secondsTilSk
     // Every pixel is painted each time, so the background is never erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    move(record.Prefs.GeekLastX, record.Prefs.GeekLastY);
     // The skin's size is the picture's: what the user sees, whatever frame the window manager
-    // adds around it (a frame taken out of it would cut off the last lines).
-    resize(std::max(record.Prefs.GeekWidth, 1), std::max(record.Prefs.GeekHeight, 1));
+    // adds around it (a frame taken out of it would cut off the last lines). It opens on the
+    // screen whatever the settings say; they keep what they say.
+    const QPoint stored(record.Prefs.GeekLastX, record.Prefs.GeekLastY);
+    const QScreen* screen = QGuiApplication::screenAt(stored);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    GeekWindowPlace place{record.Prefs.GeekLastX, record.Prefs.GeekLastY, record.Prefs.GeekWidth,
+                          record.Prefs.GeekHeight};
+    if (screen != nullptr) {
+        const QRect available = screen->availableGeometry();
+        place = GeekWindowPlace::Fit(
+            place, {available.x(), available.y(), available.width(), available.height()});
+    } else {
+        place = GeekWindowPlace::Fit(place, {place.X, place.Y, 1 << 15, 1 << 15});
+    }
+    openedAt_ = QPoint(static_cast<int>(place.X), static_cast<int>(place.Y));
+    move(openedAt_);
+    resize(static_cast<int>(place.Width), static_cast<int>(place.Height));
     if (transparency_.Layered) {
         // Shown only where a compositor runs; elsewhere the window stays opaque.
         setWindowOpacity(transparency_.Alpha / 255.0);
@@ -99,6 +118,10 @@ void CGeekDlg::Refresh() {
 }
 
 void CGeekDlg::SamplePosition() {
+    // Until the user moves it, the stored place stays, even where it was off the screen.
+    if (pos() == openedAt_) {
+        return;
+    }
     record_.Prefs.GeekLastX = pos().x();
     record_.Prefs.GeekLastY = pos().y();
 }

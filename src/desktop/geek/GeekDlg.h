@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QPoint>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -60,4 +61,5 @@ private:
     QTimer refreshTimer_;
     QTimer positionTimer_;
     int paints_ = 0;
+    QPoint openedAt_;  // where it opened, on the screen
 };

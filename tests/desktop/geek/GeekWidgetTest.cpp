@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <filesystem>
@@ -169,6 +171,32 @@ TEST_F(GeekWidgetTest, XYDialogSavesStraightIntoThePreferencesOrGoesBack) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(record.Prefs.keycount_X, 50);
     EXPECT_EQ(record.Prefs.timenextskeld_Y, 70);
+}
+
+// A hand-edited size or place opens on the screen, and the settings keep what they say until
+// the user moves the window.
+TEST_F(GeekWidgetTest, AnExtremeStoredPlaceOpensOnTheScreenAndStaysStored) {
+    record.Prefs.GeekWidth = 2147483647;
+    record.Prefs.GeekHeight = 2147483647;
+    record.Prefs.GeekLastX = -2000000000;
+    record.Prefs.GeekLastY = 2000000000;
+    CGeekDlg window(record, [] { return 61; });
+    window.show();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    // The picture is no larger than the screen and the window starts on it (a frame, where
+    // there is one, comes around it).
+    EXPECT_LE(window.width(), available.width());
+    EXPECT_LE(window.height(), available.height());
+    EXPECT_TRUE(available.contains(window.frameGeometry().topLeft()))
+        << window.frameGeometry().x() << "," << window.frameGeometry().y();
+    window.SamplePosition();
+    EXPECT_EQ(record.Prefs.GeekWidth, 2147483647);
+    EXPECT_EQ(record.Prefs.GeekLastX, -2000000000);
+    EXPECT_EQ(record.Prefs.GeekLastY, 2000000000);
+
+    window.move(window.pos() + QPoint(1, 1));  // the user moves it: that place is kept
+    window.SamplePosition();
+    EXPECT_EQ(record.Prefs.GeekLastX, window.pos().x());
 }
 
 }  // namespace
