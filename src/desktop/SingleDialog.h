@@ -23,9 +23,7 @@ public:
     Dialog* Show(Dialog* dialog) {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog_ = dialog;
-        dialog->show();
-        dialog->raise();
-        dialog->activateWindow();
+        Raise();
         return dialog;
     }
 

@@ -17,11 +17,11 @@ TEST(GeekWindowPlaceTest, TheStoredPlaceIsBroughtOntoTheScreen) {
         GeekWindowPlace Stored;
         GeekWindowPlace Opened;
     } cases[] = {
-        {{100, 200, 200, 98}, {100, 200, 200, 98}},    // on the screen: as stored
-        {{kMax, kMax, kMax, kMax}, {0, 24, 1024, 744}}, // a hand-edited extreme
-        {{kMin, kMin, 0, -5}, {0, 24, 1, 1}},           // no size at all
-        {{1000, 700, 200, 98}, {824, 670, 200, 98}},    // hanging off the bottom right
-        {{-50, 0, 200, 98}, {0, 24, 200, 98}},          // off the left, under the panel
+        {{100, 200, 200, 98}, {100, 200, 200, 98}},      // on the screen: as stored
+        {{kMax, kMax, kMax, kMax}, {0, 24, 1024, 744}},  // a hand-edited extreme
+        {{kMin, kMin, 0, -5}, {0, 24, 1, 1}},            // no size at all
+        {{1000, 700, 200, 98}, {824, 670, 200, 98}},     // hanging off the bottom right
+        {{-50, 0, 200, 98}, {0, 24, 200, 98}},           // off the left, under the panel
     };
     for (const auto& c : cases) {
         EXPECT_EQ(GeekWindowPlace::Fit(c.Stored, screen), c.Opened)

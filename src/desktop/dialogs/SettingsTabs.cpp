@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
 #include "app/ProxyPageCheck.h"
 #include "desktop/dialogs/ClickableLabel.h"
 #include "desktop/dialogs/EnterForDefaultButton.h"
