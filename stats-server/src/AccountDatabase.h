@@ -56,15 +56,22 @@ public:
         return store_->ReplaceToken(computerId, token);
     }
     bool StorePasswordReset(std::int64_t userId, std::string_view code,
-                            std::string_view passwordHash, std::int64_t now) {
-        return store_->StorePasswordReset(userId, code, passwordHash, now);
+                            std::string_view passwordHash, std::string_view sealedPassword,
+                            std::int64_t now) {
+        return store_->StorePasswordReset(userId, code, passwordHash, sealedPassword, now);
     }
     Lookup<std::int64_t> PasswordResetRequested(std::int64_t userId) {
         return store_->PasswordResetRequested(userId);
     }
+    Lookup<PendingReset> FindPasswordReset(std::string_view code) {
+        return store_->FindPasswordReset(code);
+    }
     ConfirmStatus ConfirmPasswordReset(std::string_view code, std::int64_t now,
                                        std::int64_t maxAgeSeconds) {
         return store_->ConfirmPasswordReset(code, now, maxAgeSeconds);
+    }
+    bool ChangePassword(std::int64_t userId, std::string_view passwordHash) {
+        return store_->ChangePassword(userId, passwordHash);
     }
     bool StoreKeyboardImage(std::string_view name, std::int64_t userId, std::int64_t computerId,
                             std::string_view xml, std::int64_t now, int keepPerAccount) {

@@ -41,6 +41,13 @@ struct Standing {
     std::int64_t accounts = 0;  // how many accounts are ranked
 };
 
+// A password reset waiting for the link mailed to the account's owner.
+struct PendingReset {
+    std::int64_t userId = 0;
+    std::string sealedPassword;  // empty for a reset stored before passwords were kept sealed
+    std::int64_t requested = 0;  // seconds since 1970
+};
+
 enum class LookupStatus { Found, Missing, Failed };
 
 // A database answer that tells "there is none" apart from "the database failed".

@@ -59,14 +59,20 @@ public:
 
     virtual bool ReplaceToken(std::int64_t computerId, std::string_view token) = 0;
 
-    // One pending reset per account; a new request replaces the older one.
+    // One pending reset per account; a new request replaces the older one. `code` is what
+    // the link's code is looked up by (its digest).
     virtual bool StorePasswordReset(std::int64_t userId, std::string_view code,
-                                    std::string_view passwordHash, std::int64_t now) = 0;
+                                    std::string_view passwordHash, std::string_view sealedPassword,
+                                    std::int64_t now) = 0;
     // When the account's pending reset was asked for; Missing when there is none.
     virtual Lookup<std::int64_t> PasswordResetRequested(std::int64_t userId) = 0;
+    virtual Lookup<PendingReset> FindPasswordReset(std::string_view code) = 0;
     enum class ConfirmStatus { Confirmed, Unknown, Expired, Failed };
     virtual ConfirmStatus ConfirmPasswordReset(std::string_view code, std::int64_t now,
                                                std::int64_t maxAgeSeconds) = 0;
+    // The owner set a password of their own: it replaces the stored one, and a pending reset
+    // is dropped so that an older link cannot undo it.
+    virtual bool ChangePassword(std::int64_t userId, std::string_view passwordHash) = 0;
 
     // Keeps only the newest `keepPerAccount` images of the account.
     virtual bool StoreKeyboardImage(std::string_view name, std::int64_t userId,

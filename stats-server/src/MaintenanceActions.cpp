@@ -3,24 +3,29 @@
 #include "AccountRules.h"
 #include "CredentialCheck.h"
 #include "NumberText.h"
+#include "PasswordSeal.h"
 #include "RandomToken.h"
 #include "ReplyText.h"
 
 namespace {
 
 constexpr std::size_t kTokenBytes = 16;
-constexpr std::size_t kCodeBytes = 16;
+// Longer than the codes mailed before codes were stored as digests, which still work.
+constexpr std::size_t kCodeBytes = 20;
 constexpr std::size_t kImageNameBytes = 12;
 
-std::string ConfirmationMail(const Account& account, const std::string& link) {
-    return "Someone asked, from the Kestrovin client, for a new password for the statistics "
-           "account \"" +
-           account.name + "\" (user id " + std::to_string(account.userId) +
-           ").\n\nThe client already uses the new password. It becomes valid on the server "
-           "once you open this link within 48 hours:\n\n    " +
+std::string ConfirmationMail(const Account& account, std::string_view password,
+                             const std::string& link) {
+    return "Someone asked, from the Kestrovin client, for a new password for your statistics "
+           "account.\n\n    Account name: " +
+           account.name + "\n    User id:      " + std::to_string(account.userId) +
+           "\n    New password: " + std::string(password) +
+           "\n\nKeep the new password: you need it to log in on another computer or after "
+           "logging off. The client already uses it. It becomes valid on the server once you "
+           "confirm it within 48 hours on this page:\n\n    " +
            link +
-           "\n\nIf you did not ask for it, ignore this message: your old password stays "
-           "valid.\n";
+           "\n\nUntil then your old password stays valid. If you did not ask for a new "
+           "password, ignore this message.\n";
 }
 
 }  // namespace
@@ -75,13 +80,16 @@ ActionReply MaintenanceActions::ResetPassword(const DecodedForm& form) {
     }
     const auto passwordHash = context_.hasher.Hash(newPassword);
     const auto code = RandomToken::Hex(kCodeBytes);
-    if (!passwordHash || !code ||
-        !context_.database.StorePasswordReset(*userId, *code, *passwordHash, now)) {
+    const auto codeDigest = code ? PasswordSeal::CodeDigest(*code) : std::nullopt;
+    const auto sealed = code ? PasswordSeal::Seal(*code, newPassword) : std::nullopt;
+    if (!passwordHash || !codeDigest || !sealed ||
+        !context_.database.StorePasswordReset(*userId, *codeDigest, *passwordHash, *sealed, now)) {
         return ReplyText::Status("500 RP ERROR");
     }
-    context_.mail.Send(account.value.email, "Confirm your new Kestrovin password",
-                       ConfirmationMail(account.value, context_.settings.publicUrl +
-                                                           "/confirm-password/" + *code));
+    context_.mail.Send(
+        account.value.email, "Confirm your new Kestrovin password",
+        ConfirmationMail(account.value, newPassword,
+                         context_.settings.publicUrl + "/confirm-password/" + *code));
     return ReplyText::Status("100 OK");
 }
 

@@ -33,8 +33,10 @@ CREATE TABLE IF NOT EXISTS password_resets (
     user_id       BIGINT PRIMARY KEY REFERENCES accounts (user_id),
     code          TEXT   NOT NULL UNIQUE,
     password_hash TEXT   NOT NULL,
-    requested     BIGINT NOT NULL
+    requested     BIGINT NOT NULL,
+    sealed_password TEXT NOT NULL DEFAULT ''
 );
+ALTER TABLE password_resets ADD COLUMN IF NOT EXISTS sealed_password TEXT NOT NULL DEFAULT '';
 CREATE TABLE IF NOT EXISTS keyboard_images (
     image_id    BIGINT GENERATED ALWAYS AS IDENTITY,
     name        TEXT   PRIMARY KEY,
@@ -318,16 +320,19 @@ bool PostgresAccountStore::ReplaceToken(std::int64_t computerId, std::string_vie
 }
 
 bool PostgresAccountStore::StorePasswordReset(std::int64_t userId, std::string_view code,
-                                              std::string_view passwordHash, std::int64_t now) {
+                                              std::string_view passwordHash,
+                                              std::string_view sealedPassword, std::int64_t now) {
     Lease connection = Take();
     return connection &&
            connection
                ->Run(
-                   "INSERT INTO password_resets (user_id, code, password_hash, requested) "
-                   "VALUES ($1, $2, $3, $4) ON CONFLICT (user_id) DO UPDATE SET "
+                   "INSERT INTO password_resets "
+                   "(user_id, code, password_hash, requested, sealed_password) "
+                   "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (user_id) DO UPDATE SET "
                    "code = excluded.code, password_hash = excluded.password_hash, "
-                   "requested = excluded.requested",
-                   {P::Param(userId), P::Param(code), P::Param(passwordHash), P::Param(now)})
+                   "requested = excluded.requested, sealed_password = excluded.sealed_password",
+                   {P::Param(userId), P::Param(code), P::Param(passwordHash), P::Param(now),
+                    P::Param(sealedPassword)})
                .Ok();
 }
 
@@ -340,6 +345,39 @@ Lookup<std::int64_t> PostgresAccountStore::PasswordResetRequested(std::int64_t u
         connection->Run("SELECT requested FROM password_resets WHERE user_id = $1",
                         {P::Param(userId)}),
         [](const PostgresResult& row) { return row.Integer(0, 0); });
+}
+
+Lookup<PendingReset> PostgresAccountStore::FindPasswordReset(std::string_view code) {
+    Lease connection = Take();
+    if (!connection) {
+        return {};
+    }
+    return LookupOne<PendingReset>(
+        connection->Run(
+            "SELECT user_id, sealed_password, requested FROM password_resets WHERE code = $1",
+            {P::Param(code)}),
+        [](const PostgresResult& row) {
+            return PendingReset{row.Integer(0, 0), row.Text(0, 1), row.Integer(0, 2)};
+        });
+}
+
+bool PostgresAccountStore::ChangePassword(std::int64_t userId, std::string_view passwordHash) {
+    Lease lease = Take();
+    if (!lease || !lease->Execute("BEGIN")) {
+        return false;
+    }
+    PostgresConnection& connection = *lease;
+    if (!connection
+             .Run("UPDATE accounts SET password_hash = $1 WHERE user_id = $2",
+                  {P::Param(passwordHash), P::Param(userId)})
+             .Ok() ||
+        !connection.Run("DELETE FROM password_resets WHERE user_id = $1", {P::Param(userId)})
+             .Ok() ||
+        !Commit(connection)) {
+        connection.Execute("ROLLBACK");
+        return false;
+    }
+    return true;
 }
 
 AccountStore::ConfirmStatus PostgresAccountStore::ConfirmPasswordReset(std::string_view code,

@@ -34,10 +34,13 @@ public:
     SkeldOutcome ApplySkeld(const SkeldUpload& upload) override;
     bool ReplaceToken(std::int64_t computerId, std::string_view token) override;
     bool StorePasswordReset(std::int64_t userId, std::string_view code,
-                            std::string_view passwordHash, std::int64_t now) override;
+                            std::string_view passwordHash, std::string_view sealedPassword,
+                            std::int64_t now) override;
     Lookup<std::int64_t> PasswordResetRequested(std::int64_t userId) override;
+    Lookup<PendingReset> FindPasswordReset(std::string_view code) override;
     ConfirmStatus ConfirmPasswordReset(std::string_view code, std::int64_t now,
                                        std::int64_t maxAgeSeconds) override;
+    bool ChangePassword(std::int64_t userId, std::string_view passwordHash) override;
     bool StoreKeyboardImage(std::string_view name, std::int64_t userId, std::int64_t computerId,
                             std::string_view xml, std::int64_t now, int keepPerAccount) override;
     Lookup<std::string> KeyboardImageXml(std::string_view name) override;

@@ -27,7 +27,8 @@ CREATE TABLE IF NOT EXISTS password_resets (
     user_id       INTEGER PRIMARY KEY REFERENCES accounts (user_id),
     code          TEXT    NOT NULL UNIQUE,
     password_hash TEXT    NOT NULL,
-    requested     INTEGER NOT NULL
+    requested     INTEGER NOT NULL,
+    sealed_password TEXT  NOT NULL DEFAULT ''
 );
 CREATE TABLE IF NOT EXISTS keyboard_images (
     name        TEXT    PRIMARY KEY,
@@ -84,13 +85,31 @@ bool SqliteAccountStore::Open(const std::filesystem::path& file, std::string& er
     // power cut too, not only a crash of the server.
     if (!database_.Execute("PRAGMA journal_mode = WAL") ||
         !database_.Execute("PRAGMA synchronous = FULL") ||
-        !database_.Execute("PRAGMA foreign_keys = ON") || !database_.Execute(kSchema)) {
+        !database_.Execute("PRAGMA foreign_keys = ON") || !database_.Execute(kSchema) ||
+        !AddSealedPasswordColumn()) {
         error = database_.LastError();
         return false;
     }
     // Lookups read through a connection of their own, so that they never wait for a commit.
     std::scoped_lock readLock(readMutex_);
     return reader_.Open(file, error);
+}
+
+bool SqliteAccountStore::AddSealedPasswordColumn() {
+    // Databases made before pending passwords were kept sealed lack the column.
+    auto column = database_.Prepare(
+        "SELECT 1 FROM pragma_table_info('password_resets') WHERE name = 'sealed_password'");
+    switch (column.Step()) {
+        case SqliteStatement::StepResult::Row:
+            return true;
+        case SqliteStatement::StepResult::Done:
+            break;
+        default:
+            return false;
+    }
+    column.Reset();
+    return database_.Execute(
+        "ALTER TABLE password_resets ADD COLUMN sealed_password TEXT NOT NULL DEFAULT ''");
 }
 
 Lookup<Account> SqliteAccountStore::FindAccount(std::int64_t userId) {
@@ -320,12 +339,17 @@ bool SqliteAccountStore::ReplaceToken(std::int64_t computerId, std::string_view 
 }
 
 bool SqliteAccountStore::StorePasswordReset(std::int64_t userId, std::string_view code,
-                                            std::string_view passwordHash, std::int64_t now) {
+                                            std::string_view passwordHash,
+                                            std::string_view sealedPassword, std::int64_t now) {
     std::scoped_lock lock(mutex_);
     auto statement = database_.Prepare(
-        "INSERT OR REPLACE INTO password_resets (user_id, code, password_hash, requested) "
-        "VALUES (?, ?, ?, ?)");
-    statement.Bind(1, userId).Bind(2, code).Bind(3, passwordHash).Bind(4, now);
+        "INSERT OR REPLACE INTO password_resets "
+        "(user_id, code, password_hash, requested, sealed_password) VALUES (?, ?, ?, ?, ?)");
+    statement.Bind(1, userId)
+        .Bind(2, code)
+        .Bind(3, passwordHash)
+        .Bind(4, now)
+        .Bind(5, sealedPassword);
     return statement.Run();
 }
 
@@ -335,6 +359,32 @@ Lookup<std::int64_t> SqliteAccountStore::PasswordResetRequested(std::int64_t use
     statement.Bind(1, userId);
     return LookupOne<std::int64_t>(statement,
                                    [](const SqliteStatement& row) { return row.ColumnInteger(0); });
+}
+
+Lookup<PendingReset> SqliteAccountStore::FindPasswordReset(std::string_view code) {
+    std::scoped_lock lock(readMutex_);
+    auto statement = reader_.Prepare(
+        "SELECT user_id, sealed_password, requested FROM password_resets WHERE code = ?");
+    statement.Bind(1, code);
+    return LookupOne<PendingReset>(statement, [](const SqliteStatement& row) {
+        return PendingReset{row.ColumnInteger(0), row.ColumnText(1), row.ColumnInteger(2)};
+    });
+}
+
+bool SqliteAccountStore::ChangePassword(std::int64_t userId, std::string_view passwordHash) {
+    std::scoped_lock lock(mutex_);
+    if (!database_.Execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    auto update = database_.Prepare("UPDATE accounts SET password_hash = ? WHERE user_id = ?");
+    update.Bind(1, passwordHash).Bind(2, userId);
+    auto remove = database_.Prepare("DELETE FROM password_resets WHERE user_id = ?");
+    remove.Bind(1, userId);
+    if (!update.Run() || !remove.Run() || !Commit()) {
+        Rollback();
+        return false;
+    }
+    return true;
 }
 
 AccountStore::ConfirmStatus SqliteAccountStore::ConfirmPasswordReset(std::string_view code,

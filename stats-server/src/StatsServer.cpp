@@ -43,7 +43,8 @@ StatsServer::StatsServer(AccountDatabase& database, const PasswordHasher& hasher
       logins_(settings_.logins),
       context_{database, hasher, clock, mail, settings_, logins_},
       dispatcher_(context_),
-      pages_(context_) {
+      pages_(context_),
+      passwordPages_(context_) {
     AddRoutes();
 }
 
@@ -99,7 +100,7 @@ void StatsServer::AddRoutes() {
               [this](const httplib::Request& request, httplib::Response& response) {
                   Send(response, pages_.AccountStatistics(request.matches[1].str()));
               });
-    http_.Get(R"(/(stats/users/\d+|downloads|wiki|dynimg|rgb|forum|computers))",
+    http_.Get(R"(/(stats/users/\d+|downloads|wiki|dynimg|rgb|forum|computers|password))",
               [](const httplib::Request& request, httplib::Response& response) {
                   Redirect(response, request.path + "/");
               });
@@ -126,10 +127,25 @@ void StatsServer::AddRoutes() {
     http_.Get("/forum/", [this](const httplib::Request&, httplib::Response& response) {
         Send(response, pages_.Forum());
     });
+    // Opening the mailed link only shows the new password; its button confirms it.
     http_.Get(R"(/confirm-password/([0-9a-f]+))",
               [this](const httplib::Request& request, httplib::Response& response) {
-                  Send(response, pages_.ConfirmPassword(request.matches[1].str()));
+                  Send(response, passwordPages_.ConfirmationForm(request.matches[1].str()));
               });
+    http_.Post(R"(/confirm-password/([0-9a-f]+))",
+               [this](const httplib::Request& request, httplib::Response& response) {
+                   Send(response, passwordPages_.Confirm(request.matches[1].str()));
+               });
+    http_.Get("/password/", [this](const httplib::Request&, httplib::Response& response) {
+        Send(response, passwordPages_.ChangeForm());
+    });
+    http_.Post("/password/", [this](const httplib::Request& request, httplib::Response& response) {
+        Send(response, passwordPages_.Change(request.get_param_value("username"),
+                                             request.get_param_value("old_password"),
+                                             request.get_param_value("new_password"),
+                                             request.get_param_value("new_password_again"),
+                                             request.remote_addr));
+    });
     http_.Get("/computers/", [this](const httplib::Request&, httplib::Response& response) {
         Send(response, pages_.AddComputerForm());
     });

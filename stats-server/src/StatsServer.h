@@ -14,6 +14,7 @@
 #include "MailOutbox.h"
 #include "OutboxFolder.h"
 #include "PasswordHasher.h"
+#include "PasswordPages.h"
 #include "WebPages.h"
 #include "ports/Clock.h"
 
@@ -61,6 +62,7 @@ private:
     ActionContext context_;
     ActionDispatcher dispatcher_;
     WebPages pages_;
+    PasswordPages passwordPages_;
     httplib::Server http_;
     std::jthread listener_;
     std::atomic<bool> listenerDone_ = false;

@@ -12,19 +12,6 @@ namespace {
 
 constexpr std::size_t kTokenBytes = 16;
 
-WebReply Page(int status, std::string_view title, std::string_view body) {
-    return {status, "text/html; charset=utf-8", HtmlPage::Document(title, body)};
-}
-
-WebReply Page(std::string_view title, std::string_view body) {
-    return Page(200, title, body);
-}
-
-WebReply Failure() {
-    return Page(500, "Server error",
-                "<p>The server could not answer this request; please try again later.</p>");
-}
-
 // A user id from a path: 1 to 18 digits, nothing else.
 std::int64_t UserIdFrom(std::string_view text) {
     if (text.empty() || text.front() == '-') {
@@ -54,15 +41,16 @@ std::string Row(std::string_view label, std::string_view value) {
 }  // namespace
 
 WebReply WebPages::Home() const {
-    return Page("Kestrovin statistics",
-                "<p>This server keeps the statistics of Kestrovin users: every skeld of a client "
-                "adds its keystrokes, clicks and mouse travel to the account's lifetime "
-                "totals, and every account is ranked by its keystrokes.</p>\n"
-                "<p>Accounts are created from the client's setup assistant. Your statistics "
-                "page opens from the client's menu (Account, Online Stats).</p>\n<ul>\n"
-                "<li><a href=\"/computers/\">Add a computer to your account</a></li>\n"
-                "<li><a href=\"/downloads/\">Download the client</a></li>\n"
-                "<li><a href=\"/wiki/\">Help</a></li>\n</ul>");
+    return WebReply::Page(
+        "Kestrovin statistics",
+        "<p>This server keeps the statistics of Kestrovin users: every skeld of a client "
+        "adds its keystrokes, clicks and mouse travel to the account's lifetime "
+        "totals, and every account is ranked by its keystrokes.</p>\n"
+        "<p>Accounts are created from the client's setup assistant. Your statistics "
+        "page opens from the client's menu (Account, Online Stats).</p>\n<ul>\n"
+        "<li><a href=\"/computers/\">Add a computer to your account</a></li>\n"
+        "<li><a href=\"/downloads/\">Download the client</a></li>\n"
+        "<li><a href=\"/wiki/\">Help</a></li>\n</ul>");
 }
 
 WebReply WebPages::AccountStatistics(std::string_view userIdText) const {
@@ -74,7 +62,7 @@ WebReply WebPages::AccountStatistics(std::string_view userIdText) const {
     const auto standing = context_.database.StandingOf(userId);
     const auto computers = context_.database.ComputerNames(userId);
     if (!account.Found() || !standing.Found() || !computers.Found()) {
-        return Failure();
+        return WebReply::Failure();
     }
     const Standing& totals = standing.value;
     std::string body = "<table>\n";
@@ -88,7 +76,7 @@ WebReply WebPages::AccountStatistics(std::string_view userIdText) const {
         body += "<li>" + HtmlPage::Escape(name) + "</li>\n";
     }
     body += "</ul>\n";
-    return Page("Statistics of " + account.value.name, body);
+    return WebReply::Page("Statistics of " + account.value.name, body);
 }
 
 WebReply WebPages::KeyboardImage(std::string_view name) const {
@@ -100,28 +88,28 @@ WebReply WebPages::KeyboardImage(std::string_view name) const {
         return NotFound();
     }
     if (!xml.Found()) {
-        return Failure();
+        return WebReply::Failure();
     }
     return {200, "image/svg+xml", KeyboardHeatMap::Svg(KeyboardHeatMap::ParseCounts(xml.value))};
 }
 
 WebReply WebPages::Downloads() const {
-    return Page("Downloads",
-                "<p>The newest released client is version <strong>" +
-                    HtmlPage::Escape(context_.settings.newestVersion) +
-                    "</strong>.</p>\n<p>Kestrovin is built from its sources: on a Debian 12 "
-                    "desktop, <code>scripts/run</code> in the source folder installs what it "
-                    "needs, builds the client and starts it.</p>");
+    return WebReply::Page(
+        "Downloads", "<p>The newest released client is version <strong>" +
+                         HtmlPage::Escape(context_.settings.newestVersion) +
+                         "</strong>.</p>\n<p>Kestrovin is built from its sources: on a Debian 12 "
+                         "desktop, <code>scripts/run</code> in the source folder installs what it "
+                         "needs, builds the client and starts it.</p>");
 }
 
 WebReply WebPages::Wiki() const {
     const std::string delivery =
         context_.settings.sendsMail
-            ? "the link this server mails to your account's address"
-            : "the link in the confirmation message; this server sends no mail itself but keeps "
-              "each message for its operator, who forwards it to you (on the server's machine "
-              "they are listed at <a href=\"/outbox/\">/outbox/</a>)";
-    return Page(
+            ? "e-mail to your account's address"
+            : "its operator: this server sends no mail itself but keeps each message for them "
+              "to forward to you (on the server's machine they are listed at "
+              "<a href=\"/outbox/\">/outbox/</a>)";
+    return WebReply::Page(
         "Help",
         "<h2>What Kestrovin counts</h2>\n<p>The client counts your keystrokes, mouse clicks "
         "and mouse travel whichever program has the focus, and from time to time sends the "
@@ -138,23 +126,27 @@ WebReply WebPages::Wiki() const {
         "<h2>Several computers</h2>\n<p>Give each machine a computer name of its own; "
         "<a href=\"/computers/\">add one here</a> and choose it in the client's setup "
         "assistant.</p>\n"
-        "<h2>Password reset</h2>\n<p>The client can set a new random password. It becomes "
-        "valid once you open " +
+        "<h2>Your password</h2>\n<p>Change it on <a href=\"/password/\">the password "
+        "page</a> and in the client (Account, Local Account Details, Change Password).</p>\n"
+        "<p>If you forgot it, the client can set a new random password. The new password "
+        "and a link to confirm it reach you by " +
             delivery +
-            ".</p>\n"
+            "; the password becomes valid once you confirm it on the page its link "
+            "opens.</p>\n"
             "<h2>Your own server</h2>\n<p>Point a client at another server with "
             "<code>KESTROVIN_SERVER=host:port</code> in its environment.</p>");
 }
 
 WebReply WebPages::DynamicImages() const {
-    return Page("Dynamic images",
-                "<p>Every account has a small banner with its current totals and rank, for "
-                "forum signatures and home pages. Its address is "
-                "<code>/dynimg/<var>user id</var>.svg</code> on this server, for example:</p>\n"
-                "<p><code>&lt;img src=\"" +
-                    HtmlPage::Escape(context_.settings.publicUrl) +
-                    "/dynimg/1.svg\" alt=\"My Kestrovin statistics\"&gt;</code></p>\n"
-                    "<p>The banner follows every skeld.</p>");
+    return WebReply::Page(
+        "Dynamic images",
+        "<p>Every account has a small banner with its current totals and rank, for "
+        "forum signatures and home pages. Its address is "
+        "<code>/dynimg/<var>user id</var>.svg</code> on this server, for example:</p>\n"
+        "<p><code>&lt;img src=\"" +
+            HtmlPage::Escape(context_.settings.publicUrl) +
+            "/dynimg/1.svg\" alt=\"My Kestrovin statistics\"&gt;</code></p>\n"
+            "<p>The banner follows every skeld.</p>");
 }
 
 WebReply WebPages::DynamicImage(std::string_view userIdText) const {
@@ -165,7 +157,7 @@ WebReply WebPages::DynamicImage(std::string_view userIdText) const {
     }
     const auto standing = context_.database.StandingOf(userId);
     if (!account.Found() || !standing.Found()) {
-        return Failure();
+        return WebReply::Failure();
     }
     const Standing& totals = standing.value;
     const std::string line = NumberText::Grouped(totals.totalKeys) + " keys, " +
@@ -202,82 +194,66 @@ WebReply WebPages::RgbMap() const {
         }
     }
     body += "</table>";
-    return Page("RGB map", body);
+    return WebReply::Page("RGB map", body);
 }
 
 WebReply WebPages::Forum() const {
-    return Page("Forum",
-                "<p>Questions, skins and ideas around Kestrovin are discussed in the forum. "
-                "This server does not host the discussions itself; its operator can point "
-                "the forum link here to a forum of their choice.</p>\n"
-                "<p>Before asking, have a look at the <a href=\"/wiki/\">help page</a>.</p>");
-}
-
-WebReply WebPages::ConfirmPassword(std::string_view code) const {
-    switch (context_.database.ConfirmPasswordReset(code, context_.clock.Now(),
-                                                   MaintenanceActions::kConfirmationMaxAge)) {
-        case AccountDatabase::ConfirmStatus::Confirmed:
-            return Page("Password changed",
-                        "<p>Your new password is valid now; the client can skeld again.</p>");
-        case AccountDatabase::ConfirmStatus::Expired:
-            return Page(410, "Link expired",
-                        "<p>This link is older than 48 hours; your old password is still "
-                        "valid. Ask for a new password from the client again.</p>");
-        case AccountDatabase::ConfirmStatus::Unknown:
-            return Page(404, "Unknown link",
-                        "<p>This link is not (or no longer) valid. It may have been used "
-                        "already.</p>");
-        case AccountDatabase::ConfirmStatus::Failed:
-            break;
-    }
-    return Failure();
+    return WebReply::Page(
+        "Forum",
+        "<p>Questions, skins and ideas around Kestrovin are discussed in the forum. "
+        "This server does not host the discussions itself; its operator can point "
+        "the forum link here to a forum of their choice.</p>\n"
+        "<p>Before asking, have a look at the <a href=\"/wiki/\">help page</a>.</p>");
 }
 
 WebReply WebPages::AddComputerForm() const {
-    return Page("Add a computer",
-                "<p>Each machine that skelds to your account needs a computer name of its "
-                "own.</p>\n<form method=\"post\" action=\"/computers/\">\n"
-                "<label>Account name <input name=\"account\" required></label>\n"
-                "<label>Password <input name=\"password\" type=\"password\" required></label>\n"
-                "<label>New computer name <input name=\"computer\" required></label>\n"
-                "<button type=\"submit\">Add</button>\n</form>");
+    return WebReply::Page(
+        "Add a computer",
+        "<p>Each machine that skelds to your account needs a computer name of its "
+        "own.</p>\n<form method=\"post\" action=\"/computers/\">\n"
+        "<label>Account name <input name=\"account\" required></label>\n"
+        "<label>Password <input name=\"password\" type=\"password\" required></label>\n"
+        "<label>New computer name <input name=\"computer\" required></label>\n"
+        "<button type=\"submit\">Add</button>\n</form>");
 }
 
 WebReply WebPages::AddComputer(std::string_view account, std::string_view password,
                                std::string_view computer, std::string_view clientAddress) const {
     if (const std::string problem = AccountRules::ComputerNameProblem(computer); !problem.empty()) {
-        return Page(400, "Computer not added", "<p>" + HtmlPage::Escape(problem) + "</p>");
+        return WebReply::Page(400, "Computer not added",
+                              "<p>" + HtmlPage::Escape(problem) + "</p>");
     }
     const auto login = CredentialCheck::ByName(context_, clientAddress, account, password);
     switch (login.status) {
         case CredentialCheck::Status::Passed:
             break;
         case CredentialCheck::Status::Failed:
-            return Failure();
+            return WebReply::Failure();
         default:
-            return Page(403, "Computer not added",
-                        "<p>Unknown account name or wrong password.</p>");
+            return WebReply::Page(403, "Computer not added",
+                                  "<p>Unknown account name or wrong password.</p>");
     }
     const auto token = RandomToken::Hex(kTokenBytes);
     if (!token) {
-        return Failure();
+        return WebReply::Failure();
     }
     switch (context_.database.AddComputer(login.account.userId, computer, *token)) {
         case AccountDatabase::AddStatus::Added:
-            return Page("Computer added", "<p>The computer <strong>" + HtmlPage::Escape(computer) +
-                                              "</strong> can now be chosen in the client's "
-                                              "setup assistant.</p>");
+            return WebReply::Page("Computer added",
+                                  "<p>The computer <strong>" + HtmlPage::Escape(computer) +
+                                      "</strong> can now be chosen in the client's "
+                                      "setup assistant.</p>");
         case AccountDatabase::AddStatus::NameTaken:
-            return Page(409, "Computer not added",
-                        "<p>The account already has a computer of that name.</p>");
+            return WebReply::Page(409, "Computer not added",
+                                  "<p>The account already has a computer of that name.</p>");
         case AccountDatabase::AddStatus::Failed:
             break;
     }
-    return Failure();
+    return WebReply::Failure();
 }
 
 WebReply WebPages::NotFound() const {
-    return Page(404, "Not found", "<p>There is no page at this address.</p>");
+    return WebReply::Page(404, "Not found", "<p>There is no page at this address.</p>");
 }
 
 WebReply WebPages::Outbox(const OutboxFolder& outbox) const {
@@ -289,7 +265,7 @@ WebReply WebPages::Outbox(const OutboxFolder& outbox) const {
                             : "This server sends no mail: each message is kept in " + folder) +
                        " for you to forward. Delete a file there once it is handled.</p>\n";
     if (entries.empty()) {
-        return Page("Outbox", body + "<p>No messages.</p>");
+        return WebReply::Page("Outbox", body + "<p>No messages.</p>");
     }
     body += "<table>\n<tr><th>Date</th><th>To</th><th>Subject</th></tr>\n";
     for (const auto& entry : entries) {
@@ -297,7 +273,7 @@ WebReply WebPages::Outbox(const OutboxFolder& outbox) const {
                 HtmlPage::Escape(entry.to) + "</td><td><a href=\"/outbox/" + entry.name + "\">" +
                 HtmlPage::Escape(entry.subject) + "</a></td></tr>\n";
     }
-    return Page("Outbox", body + "</table>");
+    return WebReply::Page("Outbox", body + "</table>");
 }
 
 WebReply WebPages::OutboxMessage(const OutboxFolder& outbox, std::string_view name) const {

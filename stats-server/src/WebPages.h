@@ -5,17 +5,11 @@
 
 #include "ActionContext.h"
 #include "OutboxFolder.h"
-
-// One page or image as the web server sends it.
-struct WebReply {
-    int status = 200;
-    std::string contentType = "text/html; charset=utf-8";
-    std::string body;
-};
+#include "WebReply.h"
 
 // The web site the client opens in the browser: the home page, an account's statistics, the
 // keyboard images, downloads, help, dynamic images, the colour chart, the forum's start page,
-// the password-reset confirmation and a form to add a computer to an account. Everything a
+// and a form to add a computer to an account. Everything a
 // user typed is escaped before it reaches a page.
 class WebPages {
 public:
@@ -31,7 +25,6 @@ public:
     WebReply DynamicImage(std::string_view userIdText) const;
     WebReply RgbMap() const;
     WebReply Forum() const;
-    WebReply ConfirmPassword(std::string_view code) const;
     WebReply AddComputerForm() const;
     // `clientAddress`: where the form came from, for the limit on failed logins.
     WebReply AddComputer(std::string_view account, std::string_view password,

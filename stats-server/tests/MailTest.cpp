@@ -138,7 +138,7 @@ TEST_F(MailTest, APasswordResetIsMailedThroughTheMailServerAndItsLinkWorks) {
 
     const std::string link = LinkPath(received.data);
     ASSERT_FALSE(link.empty()) << received.data;
-    EXPECT_EQ(Get(link).status, 200);
+    EXPECT_EQ(PostWebForm(link, "").status, 200);
     EXPECT_TRUE(
         Skeld(account.userId, account.token, 1, 1, "0.000", "fresh").starts_with("100 P OK"));
 }
@@ -193,7 +193,7 @@ TEST_F(MailTest, WithoutAMailServerMessagesAreKeptInTheOutboxFolderAndPage) {
         EXPECT_NE(shown.body.find("Subject: Confirm your new Kestrovin password"),
                   std::string::npos);
         if (message.to == "alice@example.org") {
-            EXPECT_EQ(Get(LinkPath(shown.body)).status, 200);
+            EXPECT_EQ(PostWebForm(LinkPath(shown.body), "").status, 200);
         }
     }
     EXPECT_TRUE(Skeld(alice.userId, alice.token, 1, 1, "0.000", "fresh").starts_with("100 P OK"));

@@ -60,26 +60,38 @@ TEST_P(MaintenanceTest, TokenResetRefusals) {
     EXPECT_TRUE(Skeld(account.userId, account.token, 1, 1).starts_with("100 P OK "));
 }
 
-TEST_P(MaintenanceTest, NewPasswordIsValidOnlyOnceTheMailedLinkIsOpened) {
+TEST_P(MaintenanceTest, TheMailAndItsLinkShowTheNewPasswordWhichIsValidOnlyOnceConfirmed) {
     const auto account = Register("alice", "secret", "desk", "alice@example.org");
-    EXPECT_EQ(ResetPassword(account.userId, "q1w2e3r4t5"), "100 OK");
+    EXPECT_EQ(ResetPassword(account.userId, "q1w2e3<r4t5"), "100 OK");
 
     const auto mails = outbox_.Mails();
     ASSERT_EQ(mails.size(), 1u);
     EXPECT_EQ(mails[0].to, "alice@example.org");
+    for (const char* shown : {"Account name: alice\n", "New password: q1w2e3<r4t5\n"}) {
+        EXPECT_NE(mails[0].body.find(shown), std::string::npos) << mails[0].body;
+    }
     const std::string link = ConfirmationPath();
     ASSERT_FALSE(link.empty()) << mails[0].body;
     EXPECT_NE(mails[0].body.find("http://127.0.0.1:" + std::to_string(server_->Port()) + link),
               std::string::npos);
 
-    // Until then the old password is the valid one.
-    EXPECT_EQ(ComputerList("q1w2e3r4t5"), "501 BAD PASSWORD");
+    // Opening the link (as a mail scanner does) shows the details and confirms nothing.
+    for (int opened = 0; opened < 2; ++opened) {
+        const Posted page = Get(link);
+        EXPECT_EQ(page.status, 200);
+        for (const char* shown : {"<td>alice</td>", "<code>q1w2e3&lt;r4t5</code>",
+                                  "<form method=\"post\" action=\"/confirm-password/"}) {
+            EXPECT_NE(page.body.find(shown), std::string::npos) << page.body;
+        }
+    }
+    EXPECT_EQ(ComputerList("q1w2e3<r4t5"), "501 BAD PASSWORD");
     EXPECT_EQ(ComputerList("secret"), "100 OK desk");
 
-    EXPECT_EQ(Get(link).status, 200);
-    EXPECT_EQ(ComputerList("q1w2e3r4t5"), "100 OK desk");
+    EXPECT_EQ(PostWebForm(link, "").status, 200);
+    EXPECT_EQ(ComputerList("q1w2e3<r4t5"), "100 OK desk");
     EXPECT_EQ(ComputerList("secret"), "501 BAD PASSWORD");
     // The link works once.
+    EXPECT_EQ(PostWebForm(link, "").status, 404);
     EXPECT_EQ(Get(link).status, 404);
 }
 
@@ -88,7 +100,23 @@ TEST_P(MaintenanceTest, PasswordResetLinkExpiresAfterTwoDays) {
     ASSERT_EQ(ResetPassword(account.userId, "newpass"), "100 OK");
     clock_.Advance(48 * 3600 + 1);
     EXPECT_EQ(Get(ConfirmationPath()).status, 410);
+    EXPECT_EQ(PostWebForm(ConfirmationPath(), "").status, 410);
     EXPECT_EQ(ComputerList("secret"), "100 OK desk");
+}
+
+// Resets mailed by earlier versions of the server kept their code as it is and no password.
+TEST_P(MaintenanceTest, AnEarlierResetLinkStillConfirms) {
+    const auto account = Register("alice");
+    const std::string code(32, 'a');
+    const auto hash = hasher_.Hash("earlier");
+    ASSERT_TRUE(hash);
+    ASSERT_TRUE(
+        database_->StorePasswordReset(std::stoll(account.userId), code, *hash, "", clock_.Now()));
+    const Posted page = Get("/confirm-password/" + code);
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("the one the client chose"), std::string::npos) << page.body;
+    EXPECT_EQ(PostWebForm("/confirm-password/" + code, "").status, 200);
+    EXPECT_EQ(ComputerList("earlier"), "100 OK desk");
 }
 
 TEST_P(MaintenanceTest, PasswordResetRefusals) {
@@ -105,8 +133,8 @@ TEST_P(MaintenanceTest, PasswordResetRefusals) {
     clock_.Advance(600);
     const std::string firstLink = ConfirmationPath();
     ASSERT_EQ(ResetPassword(account.userId, "third"), "100 OK");
-    EXPECT_EQ(Get(firstLink).status, 404);
-    EXPECT_EQ(Get(ConfirmationPath()).status, 200);
+    EXPECT_EQ(PostWebForm(firstLink, "").status, 404);
+    EXPECT_EQ(PostWebForm(ConfirmationPath(), "").status, 200);
     EXPECT_EQ(ComputerList("third"), "100 OK desk");
 }
 
