@@ -44,9 +44,8 @@ TEST_F(WebPagesTest, WhatUsersTypedIsEscaped) {
 }
 
 TEST_F(WebPagesTest, ThePagesTheClientOpensExist) {
-    for (const char* path :
-         {"/", "/downloads/", "/wiki/", "/dynimg/", "/rgb/", "/forum/", "/computers/",
-          "/password/"}) {
+    for (const char* path : {"/", "/downloads/", "/wiki/", "/dynimg/", "/rgb/", "/forum/",
+                             "/computers/", "/password/"}) {
         const auto page = Client().Get(path);
         ASSERT_TRUE(page) << path;
         EXPECT_EQ(page->status, 200) << path;
