@@ -340,7 +340,7 @@ void CMainFrame::ShowAccountDetails() {
         return;
     }
     accountDetails_.Show(new CAccountInfo(
-        app_.Record.Account, app_.User(), serverActions_.Context().Server.WebPageUrl(""),
+        app_.Record.Account, app_.User(), serverActions_.Context().Server.WebPageUrl("/password/"),
         [this](const std::string& newPassword) { serverActions_.ResetPassword(newPassword); }));
 }
 

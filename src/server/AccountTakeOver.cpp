@@ -5,6 +5,8 @@
 
 void TakeOverAccount(AppRecord& record, const AcceptedAccount& account, std::int64_t now) {
     AccountState& state = record.Account;
+    // A record that was logged off still holds the user's own preferences: they stay.
+    const bool keepPreferences = state.NewAccount == 1 && !state.UserName.empty();
     state.UserName = account.UserName;
     state.ComputerName = account.ComputerName;
     state.Password = account.Password;
@@ -29,7 +31,9 @@ void TakeOverAccount(AppRecord& record, const AcceptedAccount& account, std::int
     state.ResetUnsentDistance();
 
     Preferences& preferences = record.Prefs;
-    preferences.ApplyNewAccountValues();
+    if (!keepPreferences) {
+        preferences.ApplyNewAccountValues();
+    }
     preferences.ProxyHost = account.ProxyHost;
     preferences.ProxyUser = account.ProxyUser;
     preferences.ProxyPass = account.ProxyPass;

@@ -26,6 +26,7 @@ struct AcceptedAccount {
     std::int32_t ProxyAuth = 0;
 };
 
-// Makes the accepted account the record's: its identity and totals, the new-account values of
-// every preference, nothing unsent, and the skeld and version-check clocks starting now.
+// Makes the accepted account the record's: its identity and totals, nothing unsent, and the
+// skeld and version-check clocks starting now. The preferences take their new-account values
+// on a first set-up; after a log-off the user's own stay (only the proxy comes from the setup).
 void TakeOverAccount(AppRecord& record, const AcceptedAccount& account, std::int64_t now);

@@ -106,7 +106,7 @@ void Communication::SendSkeld() {
 
     if (Is(reply, "501 BAD PASSWORD")) {
         const std::string message = "Wrong password for account " + account.UserName + "!";
-        SkeldFailed(message, "SERVER - " + message);
+        SkeldFailed(WrongStoredPasswordText(), "SERVER - " + message);
     } else if (Is(reply, "500 AC UNKNOWN")) {
         const std::string message =
             "Account " + account.UserName + " or profile " + account.ComputerName + " not found!";
@@ -226,7 +226,7 @@ void Communication::ResetToken() {
         Report("SERVER - Unknown error",
                "Request failed due a server error, please try again later.");
     } else if (Is(reply, "501 BAD PASSWORD")) {
-        Report("SERVER - Wrong password", "Wrong password for account " + account.UserName + "!");
+        Report("SERVER - Wrong password", WrongStoredPasswordText());
     } else if (Is(reply, "200 MSG")) {
         const std::string text = ServerMessage(reply);
         Report("SERVER - Server message: " + text, "Server message: " + text);
@@ -254,7 +254,8 @@ void Communication::ResetPassword(const std::string& newPassword) {
         Report("SERVER - Password reset",
 
                "Your password in the client has been reset, please confirm the email which is sent "
-               "to your email address before you can resume skelding.");
+               "to your email address before you can resume skelding. The email shows the new "
+               "password: keep it, you need it to log in on another computer.");
     } else if (Is(reply, "500 RP ERROR")) {
         Report("SERVER - Unknown error",
                "Request failed due a server error, please try again later");
@@ -384,6 +385,9 @@ void Communication::FetchComputerList(SetupAssistantPort& assistant, const std::
         assistant.SetStatus(status);
         offerCheckAgain();
         Debug("SERVER - " + status);
+    } else if (Is(reply, "200 MSG")) {
+        AssistantServerMessage(assistant, reply);
+        offerCheckAgain();
     } else {
         UnknownAssistantReply(assistant, reply);
         offerCheckAgain();
@@ -432,8 +436,7 @@ void Communication::FetchAccountInfo(SetupAssistantPort& assistant, const std::s
         assistant.SetStatus(status);
         Debug("SERVER - " + status);
     } else if (Is(reply, "200 MSG")) {
-        assistant.SetStatus("Server message: " + ServerMessage(reply));
-        Debug("SERVER - Received server message");
+        AssistantServerMessage(assistant, reply);
     } else {
         UnknownAssistantReply(assistant, reply);
     }
@@ -472,6 +475,9 @@ void Communication::RegisterAccount(SetupAssistantPort& assistant, const std::st
             "Account " + accountName + " already exists! Please choose another username.";
         assistant.SetStatus(status);
         Debug("SERVER - " + status);
+    } else if (Is(reply, "200 MSG")) {
+        // The server's reason: an address, name or password it does not accept.
+        AssistantServerMessage(assistant, reply);
     } else {
         UnknownAssistantReply(assistant, reply);
     }
@@ -496,12 +502,25 @@ void Communication::UnknownAssistantReply(SetupAssistantPort& assistant, const s
     UnknownReply(reply);
 }
 
+void Communication::AssistantServerMessage(SetupAssistantPort& assistant,
+                                           const std::string& reply) {
+    assistant.SetStatus("Server message: " + ServerMessage(reply));
+    Debug("SERVER - Received server message");
+}
+
 void Communication::Debug(const std::string& line) const {
     context_.Log.WriteDebugLog(context_.Record.Prefs.PortableMode, "%s", line.c_str());
 }
 
 bool Communication::ShowNoPopups() const {
     return context_.Record.Prefs.ShowNoPopups != 0;
+}
+
+std::string Communication::WrongStoredPasswordText() const {
+    // The usual cause: the password was changed in the client but not on the server.
+    return "Wrong password for account " + context_.Record.Account.UserName +
+           "! If you changed it only in Kestrovin, change it on " +
+           context_.Server.WebPageUrl("/password/") + " too.";
 }
 
 std::string Communication::AccountDoesNotExistText() const {

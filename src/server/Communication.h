@@ -87,9 +87,13 @@ private:
     void Report(const std::string& logLine, const std::string& message);
     void UnknownReply(const std::string& reply);
     void UnknownAssistantReply(SetupAssistantPort& assistant, const std::string& reply);
+    // A "200 MSG" reply: the server's own text in the status line.
+    void AssistantServerMessage(SetupAssistantPort& assistant, const std::string& reply);
     void Debug(const std::string& line) const;
     bool ShowNoPopups() const;
     std::string AccountDoesNotExistText() const;
+    // For a request with the stored password: what the user can do about it.
+    std::string WrongStoredPasswordText() const;
 
     RequestContext context_;
     CWebGrab transport_;

@@ -32,6 +32,10 @@ CommandLine::Result CommandLine::Parse(const std::vector<std::string>& arguments
             options.help = true;
             continue;
         }
+        if (name == "--stop-with-parent") {
+            options.stopWithParent = true;
+            continue;
+        }
         if (name != "--db" && name != "--port" && name != "--host" && name != "--newest-version" &&
             name != "--throttle-seconds" && name != "--public-url" && name != "--smtp-url" &&
             name != "--mail-from" && name != "--smtp-user" && name != "--smtp-password" &&
@@ -162,6 +166,8 @@ std::string CommandLine::Usage() {
            "  --mail-from ADDRESS      the sender of that mail (needed with --smtp-url)\n"
            "  --smtp-user NAME         log in to the mail server as NAME\n"
            "  --smtp-password TEXT     with this password\n"
+           "  --stop-with-parent       stop when the process that started it ends (for a\n"
+           "                           server started with the desktop session)\n"
            "  --help                   show this text\n"
            "\n"
            "On start it prints \"Listening on HOST:PORT\". It stops on SIGTERM or SIGINT.\n"

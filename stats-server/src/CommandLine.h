@@ -14,7 +14,8 @@ struct CommandLineOptions {
     std::string host = "127.0.0.1";
     int port = 80;
     ServerSettings settings;
-    SmtpSettings smtp;  // an empty url: no mail server, mail is kept in the outbox folder
+    SmtpSettings smtp;            // an empty url: no mail server, mail is kept in the outbox folder
+    bool stopWithParent = false;  // ends with the process that started it (a session's)
     bool help = false;
 };
 

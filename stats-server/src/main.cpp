@@ -1,5 +1,7 @@
 #include <curl/curl.h>
 #include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -39,6 +41,15 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    if (options.stopWithParent) {
+        // The desktop session's manager started it: its end is the session's, and a server
+        // left behind would keep the port and the database after the user logged out.
+        const pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) {
+            return 0;  // the parent ended before the request took hold
+        }
+    }
 
     AccountDatabase database;
     std::string error;

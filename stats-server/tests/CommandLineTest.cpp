@@ -14,13 +14,15 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
     EXPECT_EQ(defaults.options->settings.throttleSeconds, 0);
     EXPECT_EQ(defaults.options->settings.publicUrl, "");
     EXPECT_FALSE(defaults.options->help);
+    EXPECT_FALSE(defaults.options->stopWithParent);
     EXPECT_EQ(defaults.options->settings.logins.failuresPerAccount, 10);
     EXPECT_EQ(defaults.options->settings.logins.failuresPerAddress, 30);
     EXPECT_EQ(defaults.options->settings.logins.cacheLifetime, std::chrono::minutes(15));
 
-    const auto all = CommandLine::Parse(
-        {"--db", "/var/lib/stats.db", "--port=0", "--host", "0.0.0.0", "--newest-version", "1.8",
-         "--throttle-seconds=60", "--public-url", "http://stats.example.org/", "--help"});
+    const auto all =
+        CommandLine::Parse({"--db", "/var/lib/stats.db", "--port=0", "--host", "0.0.0.0",
+                            "--newest-version", "1.8", "--throttle-seconds=60", "--public-url",
+                            "http://stats.example.org/", "--stop-with-parent", "--help"});
     ASSERT_TRUE(all.options) << all.error;
     EXPECT_EQ(all.options->database, "/var/lib/stats.db");
     EXPECT_EQ(all.options->port, 0);
@@ -29,6 +31,7 @@ TEST(CommandLineTest, DefaultsAndEveryOption) {
     EXPECT_EQ(all.options->settings.throttleSeconds, 60);
     EXPECT_EQ(all.options->settings.publicUrl, "http://stats.example.org");
     EXPECT_TRUE(all.options->help);
+    EXPECT_TRUE(all.options->stopWithParent);
     EXPECT_FALSE(all.options->settings.sendsMail);
 
     const auto mail = CommandLine::Parse({"--smtp-url", "smtps://mail.example.org:465",

@@ -1,7 +1,12 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -32,6 +37,29 @@ std::vector<std::string> ExecArguments(const fs::path& entry) {
     return arguments;
 }
 
+// Whether something accepts connections on the loopback port.
+bool Answers(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+bool StopsAnswering(int port) {
+    for (int i = 0; i < 200; ++i) {
+        if (!Answers(port)) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 // What scripts/run sets up for its local server, as the next log-in finds it: the log-in entry
 // starts the server on the remembered address, and the program, once it ran with that server,
 // is started with the same address.
@@ -59,7 +87,10 @@ TEST(LocalServerSetupTest, TheNextLogInStartsTheServerWhereTheProgramLooks) {
     const std::vector<std::string> serverCommand = ExecArguments(serverEntry);
     ASSERT_FALSE(serverCommand.empty());
     EXPECT_EQ(serverCommand[0], fs::canonical(KESTROVIN_STATS_SERVER).string());
-    ChildProcess server(serverCommand, environment, home / "server.out");
+    // The session's manager runs it as a child; the server goes when the session does.
+    std::vector<std::string> sessionCommand = {"/bin/sh", "-c", "\"$@\" & wait", "session"};
+    sessionCommand.insert(sessionCommand.end(), serverCommand.begin(), serverCommand.end());
+    auto session = std::make_unique<ChildProcess>(sessionCommand, environment, home / "server.out");
     std::optional<std::string> listening;
     for (int i = 0; i < 200 && !listening; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -85,7 +116,24 @@ TEST(LocalServerSetupTest, TheNextLogInStartsTheServerWhereTheProgramLooks) {
     const ProgramResult status = RunToEnd({KESTROVIN_CLI, "check-version"}, withServer);
     EXPECT_EQ(status.Status, 0) << status.Output;
 
+    // Log-out: the session ends and the server with it.
+    const int port = std::stoi(address.substr(address.find(':') + 1));
+    ASSERT_TRUE(Answers(port));
+    session.reset();
+    EXPECT_TRUE(StopsAnswering(port)) << "the server outlived its session";
+
+    // Uninstalling stops a server that is running.
+    ChildProcess again(serverCommand, environment, home / "again.out");
+    listening.reset();
+    for (int i = 0; i < 200 && !listening; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        listening = ListeningAddress(home / "again.out");
+    }
+    ASSERT_EQ(listening.value_or("no server"), address);
     const ProgramResult removed = RunToEnd({script, "uninstall"}, environment);
+    EXPECT_TRUE(again.WaitForExit(std::chrono::seconds(10))) << removed.Output;
+    EXPECT_NE(removed.Output.find("Stopped the statistics server on " + address), std::string::npos)
+        << removed.Output;
     EXPECT_EQ(removed.Status, 0) << removed.Output;
     EXPECT_FALSE(fs::exists(serverEntry));
     EXPECT_FALSE(fs::exists(home / "config/autostart/Kestrovin.desktop"));

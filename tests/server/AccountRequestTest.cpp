@@ -115,10 +115,10 @@ TEST_F(AccountRequestTest, ComputerListOutcomes) {
          {"You need to set up a Computer name on the website before you can log in!"},
          accepted},
         {"200 MSG hello",
-         {kFailedStatus, "show 1008", "enable 1008"},
-         {kUnknown},
+         {"status: Server message: hello", "show 1008", "enable 1008"},
          {},
-         "SERVER - Unknown response: 200 MSG hello"},
+         {},
+         "SERVER - Received server message"},
     };
     ExpectRefusals(
         cases,
@@ -197,7 +197,11 @@ TEST_F(AccountRequestTest, RegistrationOutcomes) {
          {kUnknown},
          {},
          "SERVER - Unknown response: 501 BAD PASSWORD"},
-        {"200 MSG No", {kFailedStatus}, {kUnknown}, {}, "SERVER - Unknown response: 200 MSG No"},
+        {"200 MSG Please give a valid e-mail address.",
+         {"status: Server message: Please give a valid e-mail address."},
+         {},
+         {},
+         "SERVER - Received server message"},
     };
     ExpectRefusals(
         cases,

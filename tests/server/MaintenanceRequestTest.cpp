@@ -29,6 +29,11 @@ protected:
         Account().AddUnsentMetres(3.0);
     }
 
+    std::string WrongPassword() const {
+        return "Wrong password for account alice! If you changed it only in Kestrovin, change "
+               "it on " +
+               Address().WebPageUrl("/password/") + " too.";
+    }
     std::string AccountDoesNotExist() const {
         return "Your account does not exist on the server.  You *must* create an account on the "
                "server\r\nbefore using this program!  Please visit " +
@@ -67,10 +72,7 @@ TEST_F(MaintenanceTest, TokenResetReportsEveryReplyAndKeepsTheAccountOnFailure) 
          {"Request failed due a server error, please try again later."},
          {"Request failed due a server error, please try again later."},
          "SERVER - Unknown error"},
-        {"501 BAD PASSWORD",
-         {"Wrong password for account alice!"},
-         {"Wrong password for account alice!"},
-         "SERVER - Wrong password"},
+        {"501 BAD PASSWORD", {WrongPassword()}, {WrongPassword()}, "SERVER - Wrong password"},
         {"200 MSG Not now",
          {"Server message: Not now"},
          {"Server message: Not now"},
@@ -169,7 +171,8 @@ TEST_F(MaintenanceTest, PasswordResetTakesTheNewPasswordBeforeTheMessageAndSaves
     EXPECT_EQ(user.messages,
               std::vector<std::string>{
                   "Your password in the client has been reset, please confirm the email which is "
-                  "sent to your email address before you can resume skelding."});
+                  "sent to your email address before you can resume skelding. The email shows "
+                  "the new password: keep it, you need it to log in on another computer."});
     EXPECT_EQ(passwordWhileShown, "n3wpassw0rd");
     EXPECT_EQ(DebugLines().back(), "SERVER - Password reset");
     // Only this client knows the new password: it must survive a crash.

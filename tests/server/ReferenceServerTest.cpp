@@ -46,6 +46,20 @@ protected:
         record.Prefs.ApplyNewAccountValues();
     }
 
+    // A form sent to one of the server's web pages as a browser sends it.
+    int PostPage(const std::string& path, const httplib::Params& fields = {}) {
+        httplib::Client browser("127.0.0.1", statsServer.Port());
+        const auto result = browser.Post(path, fields);
+        return result ? result->status : 0;
+    }
+
+    void RegisterAndTakeOver(const std::string& name, const std::string& password) {
+        Communication registration(ReferenceContext());
+        registration.RegisterAccount(assistant, name, "desk", password, name + "@example.org");
+        ASSERT_TRUE(assistant.accepted) << testing::PrintToString(assistant.calls);
+        TakeOver(registration, name, "desk", password);
+    }
+
     InProcessStatsServer statsServer;
     RecordingAssistant assistant;
 };
@@ -125,6 +139,62 @@ TEST_F(ReferenceServerTest, AStaleTokenIsResetOnRequestAndTheNextSkeldCounts) {
     Communication(ReferenceContext()).CheckVersion(true);
     ASSERT_EQ(user.balloons.size(), 1u);
     EXPECT_EQ(user.balloons[0].Title, "Skelded!");
+}
+
+TEST_F(ReferenceServerTest, APasswordChangedOnBothSidesSkeldsAndInTheClientOnlySaysWhere) {
+    RegisterAndTakeOver("erin", "old pw");
+    Account().Password = "new pw";
+    Account().AddUnsentKeys(5);
+    BeginSkeld(ReferenceContext());
+    ASSERT_EQ(user.messages.size(), 1u);
+    EXPECT_NE(user.messages[0].find(ReferenceContext().Server.WebPageUrl("/password/")),
+              std::string::npos)
+        << user.messages[0];
+    EXPECT_EQ(Account().TotalKeys, 0);
+
+    EXPECT_EQ(PostPage("/password/", {{"username", "erin"},
+                                      {"old_password", "old pw"},
+                                      {"new_password", "new pw"},
+                                      {"new_password_again", "new pw"}}),
+              200);
+    BeginSkeld(ReferenceContext());
+    EXPECT_EQ(user.messages.size(), 1u) << user.messages.back();
+    EXPECT_EQ(Account().TotalKeys, 5);
+}
+
+// After a reset the mail is the only place the new password is written down: a second
+// computer logs in with it once the link's page confirmed it.
+TEST_F(ReferenceServerTest, AResetPasswordComesByMailAndLogsInElsewhereOnceConfirmed) {
+    RegisterAndTakeOver("fay", "forgotten");
+    Communication(ReferenceContext()).ResetPassword("Rand0m-Pw");
+    EXPECT_EQ(Account().Password, "Rand0m-Pw");
+    const std::string mail = statsServer.LastMailText();
+    EXPECT_NE(mail.find("Account name: fay\n"), std::string::npos) << mail;
+    EXPECT_NE(mail.find("New password: Rand0m-Pw\n"), std::string::npos) << mail;
+    const std::size_t link = mail.find("/confirm-password/");
+    ASSERT_NE(link, std::string::npos) << mail;
+    const std::string path = mail.substr(link, mail.find('\n', link) - link);
+
+    httplib::Client browser("127.0.0.1", statsServer.Port());
+    const auto page = browser.Get(path);
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->body.find("Rand0m-Pw"), std::string::npos);
+    EXPECT_EQ(PostPage(path), 200);
+
+    record = AppRecord();  // another computer, a data folder of its own
+    assistant = RecordingAssistant();
+    Communication login(ReferenceContext());
+    login.FetchAccountInfo(assistant, "fay", "desk", "Rand0m-Pw");
+    EXPECT_TRUE(assistant.accepted) << testing::PrintToString(assistant.calls);
+}
+
+TEST_F(ReferenceServerTest, ARefusedRegistrationShowsTheServersReason) {
+    Communication registration(ReferenceContext());
+    registration.RegisterAccount(assistant, "gus", "desk", "pw", "no address");
+    EXPECT_FALSE(assistant.accepted);
+    EXPECT_EQ(assistant.calls.back(),
+              "status: Server message: Please give a valid e-mail address.");
+    EXPECT_TRUE(user.messages.empty()) << user.messages[0];
 }
 
 }  // namespace

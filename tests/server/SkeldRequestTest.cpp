@@ -199,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SuccessCase{"100 P OKAY 1\t2\t3\t4\ttok", false, 1000, 100, 7, 1.5, "tok-1"},
                     SuccessCase{"100 P OK", false, 1000, 100, 7, 1.5, "tok-1"}));
 
-// Every failure: its message unless ShowNoPopups is set, its debug-log line, and the skeld
-// ends with the account as it was.
+// Every failure: its message unless ShowNoPopups is set ("{server}" stands for the test
+// server's address), its debug-log line, and the skeld ends with the account as it was.
 struct FailureCase {
     const char* Reply;
     int HttpStatus;
@@ -227,7 +227,11 @@ TEST_P(SkeldFailureTest, ReportsAndKeepsEverything) {
     if (noPopups) {
         EXPECT_TRUE(user.messages.empty());
     } else {
-        EXPECT_EQ(user.messages, std::vector<std::string>{row.Message});
+        std::string message = row.Message;
+        if (const auto server = message.find("{server}"); server != std::string::npos) {
+            message.replace(server, 8, Address().Origin());
+        }
+        EXPECT_EQ(user.messages, std::vector<std::string>{message});
         EXPECT_EQ(user.icons, std::vector<UserPort::Icon>{UserPort::Icon::Exclamation});
     }
     EXPECT_EQ(shownWhenSkeldEnded, user.messages.size()) << "the skeld ends after the message";
@@ -240,7 +244,9 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, SkeldFailureTest,
     testing::Combine(
         testing::Values(
-            FailureCase{"501 BAD PASSWORD", 200, "Wrong password for account alice!",
+            FailureCase{"501 BAD PASSWORD", 200,
+                        "Wrong password for account alice! If you changed it only in Kestrovin, "
+                        "change it on {server}/password/ too.",
                         "SERVER - Wrong password for account alice!"},
             FailureCase{"500 AC UNKNOWN\n", 200, "Account alice or profile desk not found!",
                         "SERVER - Account alice or profile desk not found!"},

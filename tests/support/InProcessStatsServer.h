@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "AccountDatabase.h"
@@ -11,7 +12,7 @@
 #include "support/FixedClock.h"
 
 // The reference statistics server inside the test process, on a free loopback port, with its
-// database in a file of the test's. Its mail goes nowhere.
+// database in a file of the test's. Its mail is kept in memory for the test to read.
 class InProcessStatsServer {
 public:
     // False with a reason when the database or the port cannot be had.
@@ -30,6 +31,11 @@ public:
     int Port() const { return port_; }
     // "127.0.0.1:port", as KESTROVIN_SERVER takes it.
     std::string Address() const { return "127.0.0.1:" + std::to_string(Port()); }
+    // The text of the last message the server sent; empty when it sent none.
+    std::string LastMailText() const {
+        std::scoped_lock lock(mail_.mutex);
+        return mail_.lastText;
+    }
 
 private:
     bool Listen(int port, std::string& error) {
@@ -42,13 +48,18 @@ private:
         return true;
     }
 
-    class DroppedMail final : public MailOutbox {
+    class KeptMail final : public MailOutbox {
     public:
-        void Send(const std::string&, const std::string&, const std::string&) override {}
+        void Send(const std::string&, const std::string&, const std::string& text) override {
+            std::scoped_lock lock(mutex);
+            lastText = text;
+        }
+        mutable std::mutex mutex;
+        std::string lastText;
     };
 
     FixedClock clock_;
-    DroppedMail mail_;
+    KeptMail mail_;
     PasswordHasher hasher_{1000};  // fast enough for a test; the stored format is the same
     AccountDatabase database_;
     std::unique_ptr<StatsServer> server_;  // last, so it stops before what it uses goes

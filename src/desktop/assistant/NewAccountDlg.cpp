@@ -368,7 +368,13 @@ void CNewAccountDlg::OnExitGoBack() {
                 NewComputerNameEdit, CheckComputerNames, ComputerList, ComputerListLabel, Ok},
                false);
     Button(Ok)->setEnabled(false);
-    status_->setVisible(false);
+    ClearStatus();
+    // Each page starts empty: what was typed for one page, the hidden password above all,
+    // must not end up prefixed to what is typed on the next.
+    for (const int id : {AccountNameEdit, PasswordEdit, NewEmailEdit, NewComputerNameEdit}) {
+        Edit(id)->clear();
+    }
+    computers_->clear();
     Control(ContinueButton)->setFocus();
     pageCounter_ = 0;
     LabelExitGoBack();

@@ -21,7 +21,8 @@ public:
     // Runs the reset-password request with the new password, to its end.
     using ResetPasswordRequest = std::function<void(const std::string& newPassword)>;
 
-    // `webSite` is the project web site's address, named in the password-changed message.
+    // `webSite` is the server's page where the password is changed, named in the
+    // password-changed message.
     CAccountInfo(AccountState& account, UserPort& user, std::string webSite,
                  ResetPasswordRequest resetPassword, QWidget* parent = nullptr);
 

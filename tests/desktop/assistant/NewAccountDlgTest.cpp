@@ -159,7 +159,7 @@ TEST_F(NewAccountDlgTest, StartsOnTheStartPage) {
     EXPECT_FALSE(dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
 }
 
-TEST_F(NewAccountDlgTest, ContinueOpensTheChosenPageAndGoBackReturnsKeepingTheTexts) {
+TEST_F(NewAccountDlgTest, ContinueOpensTheChosenPageAndGoBackReturnsToEmptyFields) {
     Choose(Dlg::ExistingAccountRadio);
     EXPECT_EQ(Visible(), kLoginPage);
     EXPECT_EQ(OkText(), "Login");
@@ -180,7 +180,7 @@ TEST_F(NewAccountDlgTest, ContinueOpensTheChosenPageAndGoBackReturnsKeepingTheTe
     EXPECT_EQ(Visible(), kRegistrationPage);
     EXPECT_EQ(OkText(), "Register");
     EXPECT_TRUE(Ok()->isEnabled());
-    EXPECT_EQ(dialog->Edit(Dlg::AccountNameEdit)->text(), "bob");
+    EXPECT_EQ(dialog->Edit(Dlg::AccountNameEdit)->text(), "");
     EXPECT_TRUE(Posted().empty());
 }
 
@@ -345,6 +345,19 @@ TEST_F(NewAccountDlgTest, AFailedLoginCanBeSentAgainFromThePageOrLeftWithGoBack)
     EXPECT_EQ(Visible(), kStartPage);
     EXPECT_EQ(ExitText(), "Exit");
     EXPECT_EQ(discards, 0);
+
+    // The registration page that follows holds nothing of the login: typing does not add to
+    // the hidden password or the name.
+    Choose(Dlg::NewAccountRadio);
+    EXPECT_EQ(Visible(), kRegistrationPage);
+    for (const int id :
+         {Dlg::AccountNameEdit, Dlg::PasswordEdit, Dlg::NewEmailEdit, Dlg::NewComputerNameEdit}) {
+        EXPECT_EQ(dialog->Edit(id)->text(), "") << id;
+    }
+    EXPECT_EQ(Status(), "(hidden)");
+    Click(Dlg::ExitGoBack);
+    Choose(Dlg::ExistingAccountRadio);
+    EXPECT_EQ(dialog->ComputerCombo()->count(), 0);
 }
 
 TEST_F(NewAccountDlgTest, ARegistrationWithAnEmptyFieldIsNotSentUntilTheFieldIsFilled) {
@@ -529,6 +542,8 @@ TEST_F(NewAccountDlgTest, EachPageIsSavedAsAScreenshot) {
     save("assistant-4-login-computer-list");
     Click(Dlg::ExitGoBack);
     Choose(Dlg::NewAccountRadio);
+    Type(Dlg::AccountNameEdit, "bob");
+    Type(Dlg::PasswordEdit, "pw");
     Type(Dlg::NewEmailEdit, "bob@example.org");
     Type(Dlg::NewComputerNameEdit, "den");
     save("assistant-5-registration");
