@@ -1,8 +1,11 @@
 #include "server/ServerAddress.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
+#include "files/FileIo.h"
+#include "platform/linux/UserFolders.h"
 #include "server/DeploymentValues.h"
 
 ServerAddress::ServerAddress(HostPort server, std::string webBase)
@@ -22,7 +25,38 @@ ServerAddress ServerAddress::CompiledIn() {
 }
 
 ServerAddress ServerAddress::FromEnvironment() {
-    return WithOverride(std::getenv("KESTROVIN_SERVER"));
+    return Resolve(std::getenv("KESTROVIN_SERVER"), UserFolders::ConfigHome());
+}
+
+ServerAddress ServerAddress::Resolve(const char* overrideValue,
+                                     const std::filesystem::path& configHome) {
+    if (overrideValue != nullptr && ParseHostPort(overrideValue)) {
+        return WithOverride(overrideValue);
+    }
+    ServerAddress address = CompiledIn();
+    if (auto local = LocalServer(configHome / "Kestrovin" / "local-server.conf")) {
+        address.server_ = *local;
+    }
+    return address;
+}
+
+std::optional<HostPort> ServerAddress::LocalServer(const std::filesystem::path& file) {
+    constexpr std::string_view kKey = "address=";
+    // A few lines at most; anything longer is not the set-up's file.
+    const auto text = ReadWholeFile(file);
+    if (!text || text->size() > 4096) {
+        return std::nullopt;
+    }
+    std::size_t start = 0;
+    while (start < text->size()) {
+        const std::size_t end = std::min(text->find('\n', start), text->size());
+        const std::string_view line(text->data() + start, end - start);
+        if (line.starts_with(kKey)) {
+            return ParseHostPort(line.substr(kKey.size()));
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
 }
 
 ServerAddress ServerAddress::WithOverride(const char* overrideValue) {

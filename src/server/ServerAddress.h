@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,7 +11,8 @@
 // Where the statistics server and the web site are. Both are deployment values compiled in
 // (CMake cache variables KESTROVIN_SERVER_HOST, KESTROVIN_SERVER_PORT, KESTROVIN_WEB_BASE).
 // The statistics server can be moved at run time with the environment variable
-// KESTROVIN_SERVER=host[:port], so that tests and a local demo can use a server on any port.
+// KESTROVIN_SERVER=host[:port], so that tests and a local demo can use a server on any port,
+// or by the local server's set-up (see FromEnvironment).
 // The web site's base is the compiled-in KESTROVIN_WEB_BASE, or, when that is empty, the
 // statistics server's own origin (the reference server serves the pages too), override included.
 class ServerAddress {
@@ -22,9 +24,16 @@ public:
 
     // The compiled-in values.
     static ServerAddress CompiledIn();
-    // The compiled-in values with KESTROVIN_SERVER applied when it is set and valid. An empty
-    // or invalid value is ignored: the compiled-in server is used.
+    // The compiled-in values with KESTROVIN_SERVER applied when it is set and valid. Without
+    // it, the local server scripts/run set up is used when there is one (its address in
+    // $XDG_CONFIG_HOME/Kestrovin/local-server.conf), so that the program started by hand and
+    // kestrovin-cli find it too. An empty or invalid value is ignored.
     static ServerAddress FromEnvironment();
+    // The same with the variable's value (nullptr: not set) and the configuration folder given.
+    static ServerAddress Resolve(const char* overrideValue,
+                                 const std::filesystem::path& configHome);
+    // The address in a local-server.conf file ("address=host:port"), when it holds a valid one.
+    static std::optional<HostPort> LocalServer(const std::filesystem::path& file);
     // The same with the variable's value given; nullptr stands for "not set".
     static ServerAddress WithOverride(const char* overrideValue);
 

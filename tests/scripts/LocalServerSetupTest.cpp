@@ -112,9 +112,12 @@ TEST(LocalServerSetupTest, TheNextLogInStartsTheServerWhereTheProgramLooks) {
     EXPECT_EQ(programCommand[0], "env");
     EXPECT_EQ(programCommand[1], "KESTROVIN_SERVER=" + address);
 
-    // The program started as the entry says reaches the server started as its entry says.
-    const ProgramResult status = RunToEnd({KESTROVIN_CLI, "check-version"}, withServer);
-    EXPECT_EQ(status.Status, 0) << status.Output;
+    // The program started as the entry says reaches the server started as its entry says, and
+    // so does the command-line tool in any terminal, without KESTROVIN_SERVER.
+    for (const auto& environmentOfTheRun : {withServer, environment}) {
+        const ProgramResult status = RunToEnd({KESTROVIN_CLI, "check-version"}, environmentOfTheRun);
+        EXPECT_EQ(status.Status, 0) << status.Output;
+    }
 
     // Log-out: the session ends and the server with it.
     const int port = std::stoi(address.substr(address.find(':') + 1));

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "files/FileIo.h"
 #include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -70,6 +73,35 @@ TEST(ServerAddressTest, TheEnvironmentMovesTheServerOnlyWithAValidValue) {
     ScopedEnvironment environment;
     environment.Set("KESTROVIN_SERVER", "[::1]:9000");
     EXPECT_EQ(ServerAddress::FromEnvironment().PostUrl(), "http://[::1]:9000/server.php");
+}
+
+// Without KESTROVIN_SERVER the local server scripts/run set up is found from any terminal.
+TEST(ServerAddressTest, WithoutTheVariableTheLocalServerSetUpIsUsed) {
+    TempFolder config;
+    const ServerAddress compiledIn = ServerAddress::CompiledIn();
+    EXPECT_EQ(ServerAddress::Resolve(nullptr, config.Path()).Port(), compiledIn.Port());
+
+    std::filesystem::create_directories(config / "Kestrovin");
+    const struct {
+        std::string text;
+        std::optional<HostPort> found;
+    } cases[] = {
+        {"address=127.0.0.1:24680\n", HostPort{"127.0.0.1", 24680}},
+        {"# set up by scripts/run\naddress=[::1]:9000", HostPort{"::1", 9000}},
+        {"address=127.0.0.1:0\n", std::nullopt},
+        {"port=24680\n", std::nullopt},
+        {std::string(5000, 'x') + "\naddress=127.0.0.1:1\n", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        ASSERT_TRUE(WriteFileAtomically(config / "Kestrovin" / "local-server.conf", c.text, 0600));
+        const ServerAddress address = ServerAddress::Resolve(nullptr, config.Path());
+        EXPECT_EQ(address.Port(), c.found ? c.found->Port : compiledIn.Port());
+        EXPECT_EQ(address.Host(), c.found ? c.found->Host : compiledIn.Host());
+    }
+    // The variable still wins.
+    EXPECT_EQ(ServerAddress::Resolve("10.0.0.1:81", config.Path()).Port(), 81);
+    EXPECT_EQ(ServerAddress::Resolve("bad value", config.Path()).Port(), compiledIn.Port());
 }
 
 TEST(ServerAddressTest, BuildsTheUrlsOfTheServerAndTheWebSite) {
