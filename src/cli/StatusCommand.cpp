@@ -35,8 +35,11 @@ std::string LocalTime(std::int64_t time) {
     return text;
 }
 
-std::string Distance(double value, const char* unit) {
-    return NumberText::Fixed(value, 3) + " " + unit;
+// In the user's unit with two decimals, as the tooltip shows distances and as precise as the
+// stored total is.
+std::string Distance(double metres, std::int32_t distanceType) {
+    return NumberText::Fixed(DistanceInUnit(metres, distanceType, false), 2) + " " +
+           DistanceUnitName(distanceType);
 }
 
 // When the file was last written, in seconds since 1970; none when it cannot be told.
@@ -58,12 +61,10 @@ void PrintAccount(const AppRecord& record, const std::optional<std::int64_t>& sa
         << "Computer:        " << account.ComputerName << '\n'
         << "Unsent keys:     " << FormatCount(account.GetUnsentKeys()) << '\n'
         << "Unsent clicks:   " << FormatCount(account.GetUnsentClicks()) << '\n'
-        << "Unsent distance: "
-        << Distance(DistanceInUnit(account.UnsentMetres, unit, false), DistanceUnitName(unit))
-        << '\n'
+        << "Unsent distance: " << Distance(account.UnsentMetres, unit) << '\n'
         << "Total keys:      " << FormatCount(account.TotalKeys) << '\n'
         << "Total clicks:    " << FormatCount(account.TotalClicks) << '\n'
-        << "Total distance:  " << Distance(account.TotalMiles, "Miles") << '\n'
+        << "Total distance:  " << Distance(account.TotalMiles * kMetresPerMile, unit) << '\n'
         << "Rank:            " << FormatCount(account.Rank) << '\n'
         << "Last skeld:      " << LocalTime(account.LastSkeld) << '\n'
         << "Last saved:      " << (saved ? LocalTime(*saved) : std::string("unknown")) << '\n';

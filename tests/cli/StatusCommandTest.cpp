@@ -83,8 +83,8 @@ TEST_F(StatusCommandTest, PrintsTheAccountAndChangesNothing) {
         const std::string text = out.str();
         for (const char* expected :
              {"Account:         alice\n", "Computer:        desk\n", "Unsent keys:     1,234\n",
-              "Unsent clicks:   5\n", "Unsent distance: 12.500 Meters\n",
-              "Total keys:      1,234,567\n", "Total distance:  3.250 Miles\n",
+              "Unsent clicks:   5\n", "Unsent distance: 12.50 Meters\n",
+              "Total keys:      1,234,567\n", "Total distance:  5230.37 Meters\n",
               "Rank:            7\n", "Last skeld:      2023/11/14 22:13:20\n"}) {
             EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
         }

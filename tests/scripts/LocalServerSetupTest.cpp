@@ -115,7 +115,8 @@ TEST(LocalServerSetupTest, TheNextLogInStartsTheServerWhereTheProgramLooks) {
     // The program started as the entry says reaches the server started as its entry says, and
     // so does the command-line tool in any terminal, without KESTROVIN_SERVER.
     for (const auto& environmentOfTheRun : {withServer, environment}) {
-        const ProgramResult status = RunToEnd({KESTROVIN_CLI, "check-version"}, environmentOfTheRun);
+        const ProgramResult status =
+            RunToEnd({KESTROVIN_CLI, "check-version"}, environmentOfTheRun);
         EXPECT_EQ(status.Status, 0) << status.Output;
     }
 
