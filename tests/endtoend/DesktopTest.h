@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "AccountDatabase.h"
+#include "counting/KeyFrequencyTable.h"
 #include "persistence/FileTypedStore.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
@@ -468,6 +469,13 @@ protected:
             },
             10s);
         return menu;
+    }
+
+    // The per-key tally as the program saved it: key code to count.
+    std::map<std::int32_t, std::int32_t> KeyTally() const {
+        KeyFrequencyTable frequencies;
+        EXPECT_TRUE(frequencies.Load(DataFile("keyfreq.bin")));
+        return {frequencies.Entries().begin(), frequencies.Entries().end()};
     }
 
     // A picture of one window, kept beside those of failed tests; its path.
