@@ -5,7 +5,7 @@
 #include "counting/Preferences.h"
 #include "counting/SaturatingCount.h"
 #include "ports/KeyStatePort.h"
-#include "ports/SessionLockPort.h"
+#include "ports/PrivateKeysPort.h"
 #include "ports/SkeldRequestPort.h"
 #include "ports/TrayIconPort.h"
 
@@ -66,8 +66,8 @@ void RawInputCounter::OnKeyboard(const RawInput::Keyboard& keyboard) {
         account_.AddUnsentKeys(1);
         CountOne(account_.TotalKeys);
         tray_.UpdateTooltip();
-        const bool locked = sessionLock_ != nullptr && sessionLock_->IsLocked();
-        if (preferences_.KeepFreq != 0 && !locked) {
+        const bool keyIsPrivate = privateKeys_ != nullptr && privateKeys_->KeysArePrivate();
+        if (preferences_.KeepFreq != 0 && !keyIsPrivate) {
             frequencies_.Increment(code);
             CountOne(account_.KeysSinceLastReset);
         }

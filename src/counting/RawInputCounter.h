@@ -6,7 +6,7 @@ struct AccountState;
 struct Preferences;
 class KeyFrequencyTable;
 class KeyStatePort;
-class SessionLockPort;
+class PrivateKeysPort;
 class SkeldRequestPort;
 class TrayIconPort;
 
@@ -20,9 +20,10 @@ public:
 
     void OnRawInput(const RawInput& input);
 
-    // From now on, keys released while `lock` says the session is locked count as keystrokes
-    // but are left out of the per-key tally.
-    void WatchSessionLock(const SessionLockPort& lock) { sessionLock_ = &lock; }
+    // From now on, keys released while `privateKeys` says they are private count as keystrokes
+    // but are left out of the per-key tally, and so of the count since the tally's last reset,
+    // which is the tally's total.
+    void WatchPrivateKeys(const PrivateKeysPort& privateKeys) { privateKeys_ = &privateKeys; }
 
     // Set whenever something was counted, so the periodic save knows there is work.
     bool CountsDirty = false;
@@ -40,5 +41,5 @@ private:
     TrayIconPort& tray_;
     SkeldRequestPort& skelds_;
     KeyStatePort& keyState_;
-    const SessionLockPort* sessionLock_ = nullptr;
+    const PrivateKeysPort* privateKeys_ = nullptr;
 };

@@ -7,8 +7,11 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <utility>
+
+#include "ports/Clock.h"
 
 namespace {
 
@@ -25,6 +28,10 @@ const QString kPropertiesInterface = QStringLiteral("org.freedesktop.DBus.Proper
 // D-Bus default of 25 seconds.
 constexpr int kCallTimeoutMs = 5000;
 
+// A locker that flips back and forth must not fill the debug log.
+constexpr int kChangeLines = 10;
+constexpr std::int64_t kChangeLinesSeconds = 60;
+
 // Calls `method` without waiting; `done` gets the finished call.
 template <typename Done>
 void CallLater(QObject* owner, const QDBusConnection& bus, const QDBusMessage& call, Done done) {
@@ -39,7 +46,16 @@ void CallLater(QObject* owner, const QDBusConnection& bus, const QDBusMessage& c
 }  // namespace
 
 DBusSessionLock::DBusSessionLock(std::function<void(const std::string&)> log)
-    : log_(std::move(log)) {
+    : log_(std::move(log)),
+      changeLines_(SystemClock::Instance(), kChangeLines, kChangeLinesSeconds, "Session lock",
+                   log_) {
+    leftOutTimer_.setSingleShot(true);
+    leftOutTimer_.setInterval(static_cast<int>(changeLines_.Seconds() * 1000));
+    connect(&leftOutTimer_, &QTimer::timeout, this, [this] {
+        if (changeLines_.Flush()) {
+            leftOutTimer_.start();
+        }
+    });
     WatchScreenSaver();
     WatchLogind();
 }
@@ -50,21 +66,76 @@ void DBusSessionLock::WatchScreenSaver() {
         SourceSettled(false);
         return;
     }
-    // From any sender, so a screen saver that starts after this program is heard too.
-    for (const QString& path : kScreenSaverPaths) {
-        bus.connect(QString(), path, kScreenSaverInterface, QStringLiteral("ActiveChanged"), this,
-                    SLOT(OnActiveChanged(bool)));
-    }
-    const QDBusMessage call =
-        QDBusMessage::createMethodCall(kScreenSaverService, kScreenSaverPaths[0],
-                                       kScreenSaverInterface, QStringLiteral("GetActive"));
+    // Any program on the session bus may send a signal that looks like the screen saver's, so
+    // only the connection that holds its name is heard, and it changes when the name does: a
+    // screen saver that starts after this program, or again, is heard too.
+    auto* owners = new QDBusServiceWatcher(kScreenSaverService, bus,
+                                           QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(owners, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString& /*name*/, const QString& /*before*/, const QString& now) {
+                FollowScreenSaver(now);
+            });
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    call << kScreenSaverService;
     CallLater(this, bus, call, [this](QDBusPendingCallWatcher& finished) {
-        const QDBusPendingReply<bool> reply = finished;
-        if (reply.isValid()) {
-            SetScreenSaverActive(reply.value());
+        // Newer than any change of owner heard before it: the bus answers in order.
+        const QDBusPendingReply<QString> reply = finished;
+        FollowScreenSaver(reply.isValid() ? reply.value() : QString());
+        if (!reply.isValid()) {
+            SettleScreenSaver(false);  // nobody holds the name
         }
-        SourceSettled(reply.isValid());
     });
+}
+
+void DBusSessionLock::FollowScreenSaver(const QString& owner) {
+    if (owner == screenSaverOwner_) {
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    for (const QString& path : kScreenSaverPaths) {
+        if (!screenSaverOwner_.isEmpty()) {
+            bus.disconnect(screenSaverOwner_, path, kScreenSaverInterface,
+                           QStringLiteral("ActiveChanged"), this, SLOT(OnActiveChanged(bool)));
+        }
+        if (!owner.isEmpty()) {
+            bus.connect(owner, path, kScreenSaverInterface, QStringLiteral("ActiveChanged"), this,
+                        SLOT(OnActiveChanged(bool)));
+        }
+    }
+    screenSaverOwner_ = owner;
+    if (owner.isEmpty()) {
+        SetScreenSaverActive(false);  // gone, and its lock screen with it
+        return;
+    }
+    AskScreenSaver();
+}
+
+void DBusSessionLock::AskScreenSaver() {
+    if (askingScreenSaver_) {
+        askScreenSaverAgain_ = true;
+        return;
+    }
+    askingScreenSaver_ = true;
+    const QString owner = screenSaverOwner_;
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        owner, kScreenSaverPaths[0], kScreenSaverInterface, QStringLiteral("GetActive"));
+    CallLater(this, QDBusConnection::sessionBus(), call,
+              [this, owner](QDBusPendingCallWatcher& finished) {
+                  askingScreenSaver_ = false;
+                  const QDBusPendingReply<bool> reply = finished;
+                  // The answer of a screen saver that has since given up the name is old news.
+                  if (owner == screenSaverOwner_) {
+                      if (reply.isValid()) {
+                          SetScreenSaverActive(reply.value());
+                      }
+                      SettleScreenSaver(reply.isValid());
+                  }
+                  if (std::exchange(askScreenSaverAgain_, false) && !screenSaverOwner_.isEmpty()) {
+                      AskScreenSaver();
+                  }
+              });
 }
 
 void DBusSessionLock::WatchLogind() {
@@ -103,8 +174,8 @@ void DBusSessionLock::WatchLogindSession(const QString& path) {
     });
 }
 
-void DBusSessionLock::OnActiveChanged(bool active) {
-    SetScreenSaverActive(active);
+void DBusSessionLock::OnActiveChanged(bool /*claimed*/) {
+    AskScreenSaver();
 }
 
 void DBusSessionLock::OnSessionPropertiesChanged(const QString& interface,
@@ -136,8 +207,18 @@ void DBusSessionLock::Change(bool& source, bool value) {
     source = before;
     Notify(nowLocked);
     source = value;
-    log_(nowLocked ? "Session locked: keys count, the key tally waits"
-                   : "Session unlocked: the key tally goes on");
+    const bool written =
+        changeLines_.Write(nowLocked ? "Session locked: keys count, the key tally waits"
+                                     : "Session unlocked: the key tally goes on");
+    if (!written && !leftOutTimer_.isActive()) {
+        leftOutTimer_.start();
+    }
+}
+
+void DBusSessionLock::SettleScreenSaver(bool available) {
+    if (!std::exchange(screenSaverSettled_, true)) {
+        SourceSettled(available);
+    }
 }
 
 void DBusSessionLock::SourceSettled(bool available) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 #include <functional>
 #include <string>
 
+#include "app/LogLineLimit.h"
 #include "ports/SessionLockPort.h"
 
 class QDBusPendingCallWatcher;
@@ -18,19 +21,26 @@ class DBusSessionLock final : public QObject, public SessionLockPort {
     Q_OBJECT
 
 public:
-    // `log` takes one line for the debug log: each change, and once that the state cannot be
-    // known when neither source answers.
+    // `log` takes one line for the debug log: each change (a few a minute at most), and once
+    // that the state cannot be known when neither source answers.
     explicit DBusSessionLock(std::function<void(const std::string&)> log);
 
     bool IsLocked() const override { return screenSaverActive_ || logindLocked_; }
 
 private slots:
-    void OnActiveChanged(bool active);
+    // The argument is not trusted: the screen saver is asked again.
+    void OnActiveChanged(bool claimed);
     void OnSessionPropertiesChanged(const QString& interface, const QVariantMap& changed,
                                     const QStringList& invalidated);
 
 private:
     void WatchScreenSaver();
+    // Hears the screen saver's signals from `owner` alone, the connection that holds its name
+    // now ("" when none does), and asks it for its state.
+    void FollowScreenSaver(const QString& owner);
+    // Asks the screen saver whether it is active; while one question is under way, one more
+    // is asked after it, however many signals came meanwhile.
+    void AskScreenSaver();
     void WatchLogind();
     void WatchLogindSession(const QString& path);
     void SetScreenSaverActive(bool active);
@@ -39,8 +49,15 @@ private:
     void Change(bool& source, bool value);
     // A source answered (or could not): logs once when neither can tell.
     void SourceSettled(bool available);
+    void SettleScreenSaver(bool available);
 
     std::function<void(const std::string&)> log_;
+    LogLineLimit changeLines_;
+    QTimer leftOutTimer_;
+    QString screenSaverOwner_;
+    bool askingScreenSaver_ = false;
+    bool askScreenSaverAgain_ = false;
+    bool screenSaverSettled_ = false;
     bool screenSaverActive_ = false;
     bool logindLocked_ = false;
     int sourcesUnsettled_ = 2;

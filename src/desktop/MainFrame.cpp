@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/TrayNotification.h"
+#include "counting/AnyPrivateKeys.h"
 #include "desktop/DBusSessionLock.h"
 #include "desktop/MainFrameHost.h"
+#include "desktop/PasswordFieldFocus.h"
 #include "desktop/SystemTray.h"
 #include "desktop/dialogs/AccountInfo.h"
 #include "desktop/dialogs/DebugLog.h"
@@ -67,9 +69,13 @@ CMainFrame::CMainFrame(MainFrameHost& app, CSystemTray& tray, std::unique_ptr<In
     sessionLock_ = std::make_unique<DBusSessionLock>([this](const std::string& line) {
         app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "%s", line.c_str());
     });
-    // Keys that arrived before the lock changed are counted under the state they were typed in.
-    sessionLock_->OnChange([this](bool /*locked*/) { CountWaitingInput(); });
-    counter_.WatchSessionLock(*sessionLock_);
+    passwordFocus_ = std::make_unique<PasswordFieldFocus>();
+    privateKeys_ = std::make_unique<AnyPrivateKeys>(
+        std::vector<PrivateKeysPort*>{sessionLock_.get(), passwordFocus_.get()});
+    // Keys that arrived before the keys became private, or stopped being so, are counted under
+    // the state they were typed in.
+    privateKeys_->OnChange([this](bool /*coming*/) { CountWaitingInput(); });
+    counter_.WatchPrivateKeys(*privateKeys_);
     scheduler_.WatchSessionLock(*sessionLock_);
     BuildMenu();
     connect(&tray_, &CSystemTray::RightButtonReleased, this, [this] {

@@ -30,7 +30,9 @@ class CPageFrequencies;
 class CSettingsTabs;
 struct SettingsPages;
 class CSystemTray;
+class AnyPrivateKeys;
 class DBusSessionLock;
+class PasswordFieldFocus;
 class InputSource;
 class MainFrameHost;
 class PointerPort;
@@ -113,6 +115,10 @@ private:
     RawInputCounter counter_;
     // Keeps what is typed at a lock screen out of the key tally and the hot key.
     std::unique_ptr<DBusSessionLock> sessionLock_;
+    // Keeps what is typed into the program's own password fields out of the key tally.
+    std::unique_ptr<PasswordFieldFocus> passwordFocus_;
+    // Either of the two: what the counter asks. Declared after its sources, so it goes first.
+    std::unique_ptr<AnyPrivateKeys> privateKeys_;
     // Input is read in short batches: a fast typist or a click burst wakes it far less often.
     BatchedReadNotifier inputNotifier_;
     std::map<MainTimer, std::unique_ptr<QTimer>> timers_;

@@ -30,7 +30,8 @@ public:
                           std::string* error = nullptr) = 0;
 
     // Waits until every event the desktop has produced so far can be dispatched, so that input
-    // made just before the program ends is counted. Only for the end: it may take a round trip.
+    // made just before the program ends, or before the keys became private or stopped being so,
+    // is counted as it was made. It may take a round trip: only for such rare moments.
     virtual void CatchUp() {}
 
     // Alt+Ctrl+P anywhere on the desktop, delivered to onHotKey as kHotKeyId; its keys are still

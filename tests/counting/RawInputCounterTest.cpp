@@ -54,7 +54,7 @@ TEST_F(RawInputCounterTest, AKeyCountsOnceAtItsRelease) {
 // The keys typed at a lock screen spell the user's password: counted, never tallied.
 TEST_F(RawInputCounterTest, KeysReleasedWhileTheSessionIsLockedStayOutOfTheTally) {
     SwitchedLock lock;
-    counter.WatchSessionLock(lock);
+    counter.WatchPrivateKeys(lock);
     Press('A');
     lock.Set(true);
     Release('A');  // pressed before the lock came on

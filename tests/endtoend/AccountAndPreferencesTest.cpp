@@ -15,31 +15,7 @@ TEST_F(DesktopTest, EnterInTheAccountDetailsPressesOkAfterAnotherButton) {
     };
     const auto waitFor = [&](const std::string& title) { return WaitForWindow(pid, icon, title); };
 
-    // The tray menu, its Account submenu (by its mnemonic), and a click on the submenu's first
-    // item, "Local Account Details" ("l" would be ambiguous there).
-    const auto windows = [&] {
-        return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
-    };
-    ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
-    const std::vector<std::string> menus = windows();
-    Xdotool({"key", "a"});
-    std::string submenu;
-    ASSERT_TRUE(PollUntil(
-        [&] {
-            for (const std::string& window : windows()) {
-                if (std::find(menus.begin(), menus.end(), window) == menus.end()) {
-                    submenu = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        10s))
-        << "no Account submenu";
-    const Geometry submenuAt = GeometryOf(submenu);
-    Xdotool({"mousemove", std::to_string(submenuAt.X + submenuAt.Width / 2),
-             std::to_string(submenuAt.Y + 12), "click", "1"});
-    const std::string details = waitFor("Your Local Account Details");
+    const std::string details = OpenAccountDetails(pid, icon);
     ASSERT_FALSE(details.empty()) << "no account details";
 
     Xdotool({"windowfocus", "--sync", details});

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "AccountDatabase.h"
+#include "counting/KeyFrequencyTable.h"
 #include "persistence/FileTypedStore.h"
 #include "support/ChildProcess.h"
 #include "support/ListeningAddress.h"
@@ -468,6 +469,46 @@ protected:
             },
             10s);
         return menu;
+    }
+
+    // Opens "Your Local Account Details" from the tray menu: its Account submenu (by its
+    // mnemonic) and a click on the submenu's first item ("l" would be ambiguous there). The
+    // dialog's window, or "" when none came.
+    std::string OpenAccountDetails(pid_t pid, const std::string& icon) const {
+        const auto windows = [&] {
+            return Words(Xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}));
+        };
+        if (OpenTrayMenu(pid, icon).empty()) {
+            return "";
+        }
+        const std::vector<std::string> menus = windows();
+        Xdotool({"key", "a"});
+        std::string submenu;
+        PollUntil(
+            [&] {
+                for (const std::string& window : windows()) {
+                    if (std::find(menus.begin(), menus.end(), window) == menus.end()) {
+                        submenu = window;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            10s);
+        if (submenu.empty()) {
+            return "";
+        }
+        const Geometry submenuAt = GeometryOf(submenu);
+        Xdotool({"mousemove", std::to_string(submenuAt.X + submenuAt.Width / 2),
+                 std::to_string(submenuAt.Y + 12), "click", "1"});
+        return WaitForWindow(pid, icon, "Your Local Account Details");
+    }
+
+    // The per-key tally as the program saved it: key code to count.
+    std::map<std::int32_t, std::int32_t> KeyTally() const {
+        KeyFrequencyTable frequencies;
+        EXPECT_TRUE(frequencies.Load(DataFile("keyfreq.bin")));
+        return {frequencies.Entries().begin(), frequencies.Entries().end()};
     }
 
     // A picture of one window, kept beside those of failed tests; its path.

@@ -6,12 +6,27 @@
 //                  prints "serving" and runs until it is ended
 //   set true|false asks the serving one to lock or unlock (SetActive); it emits ActiveChanged
 //                  before it answers
+//   lie N          asks the serving one to emit N ActiveChanged signals whose argument
+//                  alternates, starting with the opposite of its state, which stays as it is
+//   forge N        emits N such signals (false, true, false, ...) from a connection of its own
+//                  that does not own the name
+// Both lie and forge end once the bus has passed every signal on, so whatever a test does
+// after them reaches the program later.
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QObject>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString kPath = QStringLiteral("/org/freedesktop/ScreenSaver");
+
+}  // namespace
 
 class ScreenSaver : public QObject {
     Q_OBJECT
@@ -26,6 +41,12 @@ public slots:
         }
         return true;
     }
+    bool Lie(int count) {
+        for (int i = 0; i < count; ++i) {
+            emit ActiveChanged(i % 2 == 0 ? !active_ : active_);
+        }
+        return true;
+    }
 
 signals:
     void ActiveChanged(bool active);
@@ -34,6 +55,34 @@ private:
     bool active_ = false;
 };
 
+namespace {
+
+// A method of the serving screen saver, waited for.
+int CallServing(QDBusConnection& bus, const QString& method, const QVariant& argument) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, method);
+    call << argument;
+    const QDBusMessage reply = bus.call(call);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        std::fprintf(stderr, "%s\n", qPrintable(reply.errorMessage()));
+        return 1;
+    }
+    return 0;
+}
+
+int Forge(QDBusConnection& bus, int count) {
+    for (int i = 0; i < count; ++i) {
+        QDBusMessage signal =
+            QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActiveChanged"));
+        signal << (i % 2 != 0);
+        bus.send(signal);
+    }
+    // The bus handles one connection's messages in order: its answer comes after the signals
+    // have gone on.
+    return bus.interface()->isServiceRegistered(kService).isValid() ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -41,15 +90,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no session bus\n");
         return 1;
     }
-    const QString service = QStringLiteral("org.freedesktop.ScreenSaver");
-    const QString path = QStringLiteral("/org/freedesktop/ScreenSaver");
     if (argc == 2 && std::strcmp(argv[1], "serve") == 0) {
         ScreenSaver screenSaver;
         if (!bus.registerObject(
-                path, &screenSaver,
+                kPath, &screenSaver,
                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) ||
-            !bus.registerService(service)) {
-            std::fprintf(stderr, "cannot own %s\n", qPrintable(service));
+            !bus.registerService(kService)) {
+            std::fprintf(stderr, "cannot own %s\n", qPrintable(kService));
             return 1;
         }
         std::printf("serving\n");
@@ -57,17 +104,15 @@ int main(int argc, char** argv) {
         return QCoreApplication::exec();
     }
     if (argc == 3 && std::strcmp(argv[1], "set") == 0) {
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(service, path, service, QStringLiteral("SetActive"));
-        call << (std::strcmp(argv[2], "true") == 0);
-        const QDBusMessage reply = bus.call(call);
-        if (reply.type() != QDBusMessage::ReplyMessage) {
-            std::fprintf(stderr, "%s\n", qPrintable(reply.errorMessage()));
-            return 1;
-        }
-        return 0;
+        return CallServing(bus, QStringLiteral("SetActive"), std::strcmp(argv[2], "true") == 0);
     }
-    std::fprintf(stderr, "usage: %s serve | set true|false\n", argv[0]);
+    if (argc == 3 && std::strcmp(argv[1], "lie") == 0) {
+        return CallServing(bus, QStringLiteral("Lie"), std::atoi(argv[2]));
+    }
+    if (argc == 3 && std::strcmp(argv[1], "forge") == 0) {
+        return Forge(bus, std::atoi(argv[2]));
+    }
+    std::fprintf(stderr, "usage: %s serve | set true|false | lie N | forge N\n", argv[0]);
     return 2;
 }
 

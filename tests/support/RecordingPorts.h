@@ -55,13 +55,15 @@ public:
     std::set<std::uint16_t> held;
 };
 
-// A session lock the test locks and unlocks.
+// A session lock the test locks and unlocks; it tells of a change before it takes effect.
 class SwitchedLock final : public SessionLockPort {
 public:
     bool IsLocked() const override { return locked; }
     void Set(bool value) {
-        locked = value;
-        Notify(value);
+        if (value != locked) {
+            Notify(value);
+            locked = value;
+        }
     }
     bool locked = false;
 };
