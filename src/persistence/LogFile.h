@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ports/Clock.h"
 
-// One plain-text log: lines stamped with the local time, appended one at a time, and read back
-// as rows for the log viewers. The file is opened for each operation and closed again, so other
-// programs may read, empty or delete it while the client runs.
+// One plain-text log: lines stamped with the local time, appended one at a time; the log viewers
+// read it back as rows a part at a time (LogRowWindow), as it grows without limit: only the
+// user empties it. The file is opened for each operation and closed again, so
+// other programs may read, empty or delete it while the client runs.
 class LogFile {
 public:
     static constexpr std::string_view SkeldLogName = "Skelds.log";
@@ -28,11 +28,6 @@ public:
     void Write(const char* format, ...) const __attribute__((format(printf, 2, 3)));
     void WriteV(const char* format, std::va_list arguments) const
         __attribute__((format(printf, 2, 0)));
-
-    // The rows a log viewer lists: the file cut into lines of at most 125 characters. A longer
-    // line goes on in the next row and loses the character at the split. A log that cannot be
-    // read gives no rows.
-    std::vector<std::string> ReadRows() const;
 
     // Truncates the log to length 0, creating it when missing. False, with a short description
     // in `error` when given, when the log cannot be opened for writing.

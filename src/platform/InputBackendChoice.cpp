@@ -18,7 +18,8 @@ std::string EvdevAccessRefusedText(const std::string& firstRefusal) {
     std::string text =
         "Kestrovin cannot read the keyboards and mice of this Wayland session, so it counts "
         "nothing. To let it, add yourself to the input group: sudo usermod -aG input $USER, "
-        "then log in again.";
+        "then log in again. In that group every program you run can read every keyboard, "
+        "passwords included.";
     if (!firstRefusal.empty()) {
         text += "\n(" + firstRefusal + ")";
     }

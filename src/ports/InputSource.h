@@ -23,8 +23,10 @@ public:
     // Becomes readable when events may be waiting; the event loop watches it and calls Dispatch.
     virtual int FileDescriptor() const = 0;
 
-    // Hands every waiting event to the handlers, in order, without waiting for more. A handler
-    // may run a nested event loop that calls Dispatch again. False, with a description in
+    // Hands the waiting events to the handlers, in order, without waiting for more. A backend
+    // may hand a bounded batch, so that a flood cannot hold the user-interface thread; the
+    // descriptor then stays readable for the rest. A handler may run a nested event loop that
+    // calls Dispatch again. False, with a description in
     // `error`, once the source has stopped for good; stop watching the descriptor then.
     virtual bool Dispatch(const InputHandler& onInput, const HotKeyHandler& onHotKey,
                           std::string* error = nullptr) = 0;

@@ -243,9 +243,12 @@ protected:
     void TearDown() override {
         if (HasFailure()) {
             SaveScreenshot();
+            // The log's end: it may be long.
+            const std::string log = ReadFile(DataFile("Debug.log"));
+            constexpr std::size_t kShown = 64 * 1024;
             std::cerr << "kestrovin's output:\n"
                       << ReadFile(folder_ / "kestrovin.out") << "Debug.log:\n"
-                      << ReadFile(DataFile("Debug.log"));
+                      << (log.size() > kShown ? log.substr(log.size() - kShown) : log);
         }
         // The programs before the servers they talk to; the X server goes last, with the
         // fixture.

@@ -1,4 +1,4 @@
-// Key frequencies and the skeld log, read as a screen reader reads them.
+// Key frequencies and the logs, read as a screen reader reads them.
 #include "endtoend/DesktopTest.h"
 
 namespace {
@@ -163,6 +163,70 @@ TEST_F(AccessibleDesktopTest, KeyFrequenciesAndTheSkeldLogOpenFromTheTrayMenu) {
     Xdotool({"key", "Escape"});
     EXPECT_TRUE(
         PollUntil([&] { return WindowsNamed(pid, icon, "Kestrovin Skeld Log").empty(); }, 10s));
+    EXPECT_TRUE(StopCounter());
+}
+
+// A debug log of tens of megabytes, as one left to grow for years, opens at its newest lines
+// at the bottom of the list with only a part of it read, and "&Empty Log" empties it.
+TEST_F(AccessibleDesktopTest, TheDebugLogViewerOpensALongLogAtItsNewestLines) {
+    using Rows = std::vector<std::vector<std::string>>;
+    const std::string icon = StartCounter();
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    const pid_t pid = counters_[0]->Pid();
+    constexpr int kLines = 600'000;
+    {
+        // After the lines the program wrote at its start.
+        std::ofstream log(DataFile("Debug.log"), std::ios::binary | std::ios::app);
+        for (int line = 0; line < kLines; ++line) {
+            log << "[2011/03/03 14:05:09] SERVER - Skeld accepted, updating totals (" << line
+                << ")\n";
+        }
+    }
+    ASSERT_GT(std::filesystem::file_size(DataFile("Debug.log")), 30'000'000u);
+    WaitUntilSkeldAllowed();  // the menu's items are usable
+
+    ASSERT_FALSE(OpenTrayMenu(pid, icon).empty()) << "no menu";
+    Xdotool({"key", "--delay", "300", "h", "s", "d"});  // "&Help && Support", "Log&s", "&Debug"
+    const std::string viewer = WaitForWindow(pid, icon, "Kestrovin Debug Log");
+    ASSERT_FALSE(viewer.empty()) << "no debug log viewer";
+    const std::string newest = "(" + std::to_string(kLines - 1) + ")";
+    const std::string shown = WaitUntilShown("Kestrovin Debug Log", newest);
+    const Rows listed = ListRows(shown, 1);
+    ASSERT_FALSE(listed.empty()) << shown;
+    EXPECT_LT(listed.size(), kLines / 100u) << "more than a part of the log was read";
+    // The newest rows: a run of the log's last lines in their order, with the last one written
+    // here and those the program wrote after it.
+    std::ifstream log(DataFile("Debug.log"), std::ios::binary);
+    log.seekg(-1'000'000, std::ios::end);
+    Rows lines;
+    std::string line;
+    std::getline(log, line);  // the end of a line cut by the seek
+    while (std::getline(log, line)) {
+        lines.push_back({line});
+    }
+    const auto last = std::find_if(lines.rbegin(), lines.rend(), [&](const auto& row) {
+        return row.front().find(newest) != std::string::npos;
+    });
+    ASSERT_NE(last, lines.rend());
+    bool inOrder = false;
+    for (auto end = last.base(); end <= lines.end() && !inOrder; ++end) {
+        const auto count = static_cast<std::ptrdiff_t>(listed.size());
+        inOrder = end - lines.begin() >= count && Rows(end - count, end) == listed;
+    }
+    EXPECT_TRUE(inOrder) << shown;
+    KeepWindowPicture(viewer, "DebugLogLong.png");
+
+    Xdotool({"windowfocus", "--sync", viewer});
+    Xdotool({"key", "alt+e"});
+    const std::string cleared = WaitForWindow(pid, icon, "Kestrovin");
+    ASSERT_FALSE(cleared.empty()) << "no message after emptying the log";
+    EXPECT_NE(WaitUntilShown("Kestrovin", "Log cleared.").find("Log cleared."), std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(DataFile("Debug.log")), 0u);
+    Xdotool({"windowfocus", "--sync", cleared});
+    Xdotool({"key", "Return"});
+    ASSERT_TRUE(PollUntil([&] { return WindowsNamed(pid, icon, "Kestrovin").empty(); }, 10s));
+    const std::string emptied = WaitUntilShown("Kestrovin Debug Log", "column header: Message");
+    EXPECT_EQ(ListRows(emptied, 1), Rows{}) << emptied;
     EXPECT_TRUE(StopCounter());
 }
 

@@ -42,7 +42,7 @@ TEST_F(LogFileTest, AFifoInTheLogsPlaceIsNotWaitedFor) {
     ASSERT_EQ(::mkfifo(log.Path().c_str(), 0600), 0);
     const std::optional<int> status = EndsInChild([&] {
         log.Write("line");
-        return log.ReadRows().empty() && !log.Empty() ? 0 : 1;
+        return !log.Empty() ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
 }
@@ -96,51 +96,10 @@ TEST_F(LogFileTest, ALogThatCannotBeOpenedLosesTheLineSilently) {
     }
 }
 
-TEST_F(LogFileTest, ViewerRowsFollowTheLinesSplittingLongOnes) {
-    const std::string digits200 = [] {
-        std::string text;
-        for (int i = 0; i < 200; ++i) {
-            text += static_cast<char>('0' + i % 10);
-        }
-        return text;
-    }();
-    const struct {
-        const char* what;
-        std::string content;
-        std::vector<std::string> rows;
-    } cases[] = {
-        {"empty file", "", {}},
-        {"short lines", "one\ntwo\n\nfour\n", {"one", "two", "", "four"}},
-        {"125 characters", std::string(125, 'x') + "\n", {std::string(125, 'x')}},
-        // 126 characters and the line end: the line end starts a row of its own.
-        {"126 characters", std::string(126, 'x') + "\n", {std::string(125, 'x'), ""}},
-        {"127 characters", std::string(127, 'x') + "\n", {std::string(125, 'x'), "x"}},
-        {"200 characters",
-         digits200 + "\nnext\n",
-         {digits200.substr(0, 125), digits200.substr(126), "next"}},
-        // The last character read is dropped even when it is not a line end.
-        {"last line without line end", "one\ntwo", {"one", "tw"}},
-        {"lines from Windows", "one\r\ntwo\r\n", {"one", "two"}},
-    };
-    for (const auto& c : cases) {
-        WriteText(log.Path(), c.content);
-        EXPECT_EQ(log.ReadRows(), c.rows) << c.what;
-    }
-    fs::remove(log.Path());
-    EXPECT_TRUE(log.ReadRows().empty()) << "missing file";
-}
-
-TEST_F(LogFileTest, RowsOfWrittenLinesShowTheWholeLine) {
-    log.Write("SERVER - Sending skeld");
-    EXPECT_EQ(log.ReadRows(),
-              std::vector<std::string>{"[2011/03/03 14:05:09] SERVER - Sending skeld"});
-}
-
 TEST_F(LogFileTest, EmptyingLeavesAFileOfLengthZero) {
     log.Write("something");
     EXPECT_TRUE(log.Empty());
     EXPECT_EQ(fs::file_size(log.Path()), 0u);
-    EXPECT_TRUE(log.ReadRows().empty());
 
     fs::remove(log.Path());
     EXPECT_TRUE(log.Empty());
@@ -167,8 +126,7 @@ TEST_F(LogFileTest, LogsGoToTheDataFolderOfTheModeInForceWhenWriting) {
               "[2011/03/03 14:05:09] SERVER - Sending skeld\n");
     EXPECT_EQ(ReadWholeFile(temp / "program/Debug.log"),
               "[2011/03/03 14:05:09] SERVER - Token reset\n");
-    EXPECT_EQ(logs.DebugLog(true).ReadRows(),
-              std::vector<std::string>{"[2011/03/03 14:05:09] SERVER - Token reset"});
+    EXPECT_EQ(logs.DebugLog(true).Path(), temp / "program/Debug.log");
     EXPECT_EQ(logs.SkeldLog(false).Path(), temp / "data/Kestrovin/Skelds.log");
 }
 

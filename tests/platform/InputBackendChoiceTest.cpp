@@ -34,6 +34,9 @@ TEST(InputBackendChoiceTest, RefusalTextGivesTheRemedy) {
     EXPECT_NE(text.find("add yourself to the input group: sudo usermod -aG input $USER, then "
                         "log in again"),
               std::string::npos);
+    // The price of the remedy, said before the user pays it.
+    EXPECT_NE(text.find("every program you run can read every keyboard"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("event3: Permission denied"), std::string::npos);
 }
 

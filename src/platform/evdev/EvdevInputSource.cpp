@@ -166,11 +166,12 @@ void EvdevInputSource::ReadDevice(int fd, bool hungUp) {
 
 void EvdevInputSource::TakeFolderChanges() {
     alignas(inotify_event) char buffer[4096];
-    for (;;) {
+    for (std::size_t taken = 0; taken < kMostNoticeBytesPerDispatch;) {
         const ssize_t got = ::read(folderWatch_, buffer, sizeof buffer);
         if (got <= 0) {
             return;  // EAGAIN: all taken
         }
+        taken += static_cast<std::size_t>(got);
         for (ssize_t at = 0; at < got;) {
             const auto* change = reinterpret_cast<const inotify_event*>(buffer + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + change->len);

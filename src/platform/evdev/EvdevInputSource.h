@@ -22,6 +22,9 @@
 class EvdevInputSource final : public InputSource {
 public:
     static constexpr const char* kDeviceFolder = "/dev/input";
+    // The most bytes of folder notices one Dispatch takes, as each device gives at most
+    // EvdevReader::kMostRecordsPerRead records: what is left is taken at the next one.
+    static constexpr std::size_t kMostNoticeBytesPerDispatch = 32 * 1024;
 
     // Opens the keyboards and mice of `folder` and watches it for more. Nothing, with a
     // description in `error`, when the folder cannot be watched.

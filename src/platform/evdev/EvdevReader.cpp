@@ -43,7 +43,7 @@ EvdevReader::EvdevReader(int fd, bool numLockOn) : fd_(fd), numLockOn_(numLockOn
 EvdevReader::State EvdevReader::Read(const InputHandler& onInput, const HotKeyHandler& onHotKey,
                                      std::string* error) {
     input_event events[64];
-    for (;;) {
+    for (std::size_t taken = 0; taken < kMostRecordsPerRead;) {
         auto* bytes = reinterpret_cast<unsigned char*>(events);
         std::memcpy(bytes, partial_, partialSize_);
         const ssize_t got = ::read(fd_, bytes + partialSize_, sizeof events - partialSize_);
@@ -71,6 +71,7 @@ EvdevReader::State EvdevReader::Read(const InputHandler& onInput, const HotKeyHa
         for (std::size_t i = 0; i < whole; ++i) {
             Handle(events[i], onInput, onHotKey);
         }
+        taken += whole;
         partialSize_ = total % sizeof(input_event);
         std::memcpy(partial_, bytes + whole * sizeof(input_event), partialSize_);
         // A short read took everything there was: asking again would only hear EAGAIN. What
@@ -79,6 +80,8 @@ EvdevReader::State EvdevReader::Read(const InputHandler& onInput, const HotKeyHa
             return State::Open;
         }
     }
+    // Enough for this time; the rest keeps the descriptor readable.
+    return State::Open;
 }
 
 void EvdevReader::TakeMotion(long* dx, long* dy) {

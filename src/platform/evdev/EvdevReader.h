@@ -20,13 +20,18 @@ public:
 
     enum class State { Open, Gone, Failed };
 
+    // The most records one Read takes. A device that floods would otherwise hold the
+    // user-interface thread; what is left keeps the descriptor readable for the next Read.
+    static constexpr std::size_t kMostRecordsPerRead = 512;
+
     // `fd` stays owned by the caller. `numLockOn`: the NumLock light when the device was
     // opened; its changes come in the stream as EV_LED records.
     EvdevReader(int fd, bool numLockOn);
 
     int FileDescriptor() const { return fd_; }
 
-    // Hands every waiting record to the handlers, in order. Gone once the device has been
+    // Hands the waiting records to the handlers, in order, at most kMostRecordsPerRead of
+    // them. Gone once the device has been
     // unplugged or the stream has ended (not an error); Failed with `error` on anything else.
     State Read(const InputHandler& onInput, const HotKeyHandler& onHotKey,
                std::string* error = nullptr);

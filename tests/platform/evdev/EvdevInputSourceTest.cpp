@@ -24,6 +24,7 @@
 #include "counting/AccountState.h"
 #include "counting/MouseSampler.h"
 #include "counting/Preferences.h"
+#include "platform/LinuxKeyCodeToVirtualKey.h"
 #include "platform/evdev/EvdevPointer.h"
 #include "support/InputEvents.h"
 #include "support/TempFolder.h"
@@ -47,6 +48,12 @@ std::vector<input_event> Typed(std::initializer_list<std::pair<unsigned short, i
 
 constexpr std::uint32_t kDown = RawInput::kKeyDown;
 constexpr std::uint32_t kUp = RawInput::kKeyUp;
+
+// Whether the event loop would be woken for the descriptor now.
+bool Readable(int fd) {
+    pollfd watched{fd, POLLIN, 0};
+    return ::poll(&watched, 1, 0) == 1 && (watched.revents & POLLIN) != 0;
+}
 
 // What a handler was given, in order: keys as (code, message), buttons as (0, flags), the hot
 // key as (id, 0xFFFF).
@@ -225,7 +232,58 @@ TEST_F(EvdevInputSourceTest, ADevicePluggedInWhileNoticesOverflowIsFound) {
         ASSERT_EQ(::chmod(busy.c_str(), change % 4 < 2 ? 0600 : 0644), 0);
     }
     Plug("event8", true, false);
+    // The backlog is taken a batch per dispatch.
+    for (int dispatches = 0; dispatches < 100 && DeviceNames().empty(); ++dispatches) {
+        ASSERT_TRUE(Dispatch());
+    }
+    EXPECT_EQ(DeviceNames(), (std::vector<std::string>{"event8"}));
+}
+
+// A device that floods cannot hold the event loop: each dispatch takes a bounded batch of it,
+// the descriptor stays readable for the rest, another device is read meanwhile, and in the end
+// every record has arrived once, in order.
+TEST_F(EvdevInputSourceTest, AFloodingDeviceIsReadInBoundedBatchesAndOthersMeanwhile) {
+    Plug("event1", true, false);
+    Plug("event2", false, true);
+    OpenSource();
+    std::vector<input_event> flood;
+    Delivered expected;
+    for (std::size_t i = 0; i < 3 * EvdevReader::kMostRecordsPerRead; ++i) {
+        const auto code = static_cast<unsigned short>(KEY_1 + i / 2 % 10);
+        flood.push_back(InputEvent(EV_KEY, code, i % 2 == 0 ? 1 : 0));
+        expected.emplace_back(LinuxKeyCodeToVirtualKey(code, false), i % 2 == 0 ? kDown : kUp);
+    }
+    Send("event1", flood);
+    Send("event2", {InputEvent(EV_KEY, BTN_LEFT, 1), InputEvent(EV_SYN, SYN_REPORT, 0)});
+
     ASSERT_TRUE(Dispatch());
+    EXPECT_EQ(delivered_.size(), EvdevReader::kMostRecordsPerRead + 1);
+    const std::pair<std::uint32_t, std::uint32_t> click{0, RawInput::kButton1Down};
+    ASSERT_EQ(std::erase(delivered_, click), 1u) << "the mouse waited for the flood";
+    EXPECT_TRUE(Readable(source_->FileDescriptor()));
+    for (int dispatches = 0; dispatches < 10 && Readable(source_->FileDescriptor()); ++dispatches) {
+        ASSERT_TRUE(Dispatch());
+    }
+    EXPECT_FALSE(Readable(source_->FileDescriptor()));
+    EXPECT_EQ(delivered_, expected);
+}
+
+// A flood of changes in the folder is taken in bounded batches too; a device whose notice
+// waits behind them is found once they have been read.
+TEST_F(EvdevInputSourceTest, AFloodOfFolderNoticesIsTakenInBoundedBatches) {
+    OpenSource();
+    // The notice of a new entry with a short name takes 32 bytes.
+    const std::size_t entries = 2 * EvdevInputSource::kMostNoticeBytesPerDispatch / 32 + 1;
+    for (std::size_t entry = 0; entry < entries; ++entry) {
+        std::ofstream(folder_ / ("x" + std::to_string(entry)));
+    }
+    Plug("event8", true, false);
+    ASSERT_TRUE(Dispatch());
+    EXPECT_TRUE(DeviceNames().empty());
+    EXPECT_TRUE(Readable(source_->FileDescriptor()));
+    for (int dispatches = 0; dispatches < 10 && DeviceNames().empty(); ++dispatches) {
+        ASSERT_TRUE(Dispatch());
+    }
     EXPECT_EQ(DeviceNames(), (std::vector<std::string>{"event8"}));
 }
 

@@ -148,6 +148,28 @@ TEST_F(EvdevReaderTest, TornFrameAfterAnOverflowIsSkipped) {
     EXPECT_TRUE(Buttons().empty());
 }
 
+// A device that floods: each read takes a bounded batch and leaves the rest for the next one,
+// and in the end every record has arrived once, in order.
+TEST_F(EvdevReaderTest, AFloodIsReadInBoundedBatchesWithNothingLost) {
+    constexpr std::size_t batch = EvdevReader::kMostRecordsPerRead;
+    std::vector<input_event> flood;
+    KeyList expected;
+    for (std::size_t i = 0; i < 3 * batch + 10; ++i) {
+        const auto code = static_cast<unsigned short>(KEY_1 + i / 2 % 10);
+        flood.push_back(Key(code, i % 2 == 0 ? 1 : 0));
+        expected.emplace_back(LinuxKeyCodeToVirtualKey(code, false), i % 2 == 0 ? kDown : kUp);
+    }
+    Write(flood);
+    std::vector<std::size_t> batches;
+    for (int reads = 0; reads < 10 && Keys().size() < flood.size(); ++reads) {
+        const std::size_t before = Keys().size();
+        ASSERT_EQ(Read(), EvdevReader::State::Open);
+        batches.push_back(Keys().size() - before);
+    }
+    EXPECT_EQ(batches, (std::vector<std::size_t>{batch, batch, batch, 10}));
+    EXPECT_EQ(Keys(), expected);
+}
+
 TEST_F(EvdevReaderTest, RecordSplitAcrossReadsIsKeptAndTheEndIsGoneNotFailed) {
     const input_event events[] = {Key(KEY_D, 1), Key(KEY_D, 0)};
     const auto* bytes = reinterpret_cast<const unsigned char*>(events);
