@@ -5,6 +5,7 @@
 
 #include "counting/DistanceUnit.h"
 #include "files/FileIo.h"
+#include "files/ReplaceUserFile.h"
 #include "text/NumberText.h"
 
 namespace {
@@ -82,7 +83,7 @@ TemplateOutput::Result TemplateOutput::Generate(const std::filesystem::path& tem
     const auto text = ReadWholeFile(templateFile);
     if (!text)
         return Result::NoTemplate;
-    if (!WriteFileAtomically(outputFile, Fill(*text, account, settings), 0644, error)) {
+    if (!ReplaceUserFile(outputFile, Fill(*text, account, settings), 0644, error)) {
         return Result::CannotWrite;
     }
     return Result::Written;

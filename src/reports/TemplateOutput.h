@@ -40,7 +40,8 @@ public:
                             const Settings& settings);
 
     enum class Result { Written, NoTemplate, CannotWrite };
-    // Reads the template and replaces the output file at once (a reader never sees half of it).
+    // Reads the template and replaces the output file at once (a reader never sees half of it),
+    // through a symbolic link when the output is one (ReplaceUserFile).
     static Result Generate(const std::filesystem::path& templateFile,
                            const std::filesystem::path& outputFile, const AccountState& account,
                            const Settings& settings, std::string* error = nullptr);
