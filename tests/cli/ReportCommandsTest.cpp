@@ -174,4 +174,20 @@ TEST_F(ReportCommandsTest, TheTemplateOutputIsWrittenThroughALink) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// A template over 1 MiB is not filled: the output stays as it was, and the command says why.
+TEST_F(ReportCommandsTest, ATemplateOverTheLimitIsRefused) {
+    Save();
+    std::ofstream(temp / "Kestrovin.tpl") << "[KV_USERNAME]";
+    ASSERT_EQ(Template(), 0) << err.str();
+    fs::resize_file(temp / "Kestrovin.tpl", 1024 * 1024 + 1);
+    EXPECT_EQ(Template(), 1);
+    EXPECT_NE(err.str().find("Kestrovin.tpl is larger than 1 MiB"), std::string::npos) << err.str();
+    EXPECT_TRUE(ReadWholeFile(Output()) == "alice") << "the output was replaced";
+
+    fs::resize_file(temp / "Kestrovin.tpl", 1024 * 1024);  // at the limit: filled
+    EXPECT_EQ(Template(), 0) << err.str();
+    EXPECT_EQ(fs::file_size(Output()),
+              1024 * 1024 - std::string("[KV_USERNAME]").size() + std::string("alice").size());
+}
+
 }  // namespace
