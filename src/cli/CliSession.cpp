@@ -8,10 +8,12 @@
 #include "ports/Clock.h"
 #include "server/ServerAddress.h"
 
-CliSession::CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes)
+CliSession::CliSession(const DataFolder& dataFolder, std::ostream& out, std::ostream& err,
+                       bool answerYes)
     : dataFolder_(dataFolder),
       user_(out, answerYes),
-      persistence_(dataFolder_, FileTypedStore::DefaultPath(), user_),
+      filesUser_(err, answerYes),
+      persistence_(dataFolder_, FileTypedStore::DefaultPath(), filesUser_),
       logs_(dataFolder_) {
     Record.Prefs.PortableMode = dataFolder_.IsPortableMarkerPresent();
 }
@@ -33,8 +35,16 @@ LoadResult CliSession::Load() {
     return persistence_.LoadState(Record, Frequencies);
 }
 
-void CliSession::SaveAll() {
-    persistence_.SaveAll(Record, Frequencies);
+bool CliSession::SaveAll() {
+    return persistence_.SaveAll(Record, Frequencies);
+}
+
+std::string CliSession::SavePlaces() const {
+    const bool portable = Record.Prefs.PortableMode;
+    const std::string folder = "the data folder " + dataFolder_.GetDataFolder(portable).string();
+    // In portable mode settings.ini lies in the data folder too.
+    return portable ? folder
+                    : folder + " and the settings file " + FileTypedStore::DefaultPath().string();
 }
 
 RequestContext CliSession::Context() {

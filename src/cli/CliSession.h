@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
 
 #include "cli/ConsoleUser.h"
 #include "counting/AppRecord.h"
@@ -17,10 +18,11 @@ class SingleInstanceLock;
 
 // What a server command of kestrovin-cli works with: the program's own record, files, logs
 // and server, the user on the terminal, and the single-instance lock, so that the tray
-// program and the command never work on the same files at once.
+// program and the command never work on the same files at once. What the files' load and save
+// tell the user are troubles and go to `err`; the rest of the messages go to `out`.
 class CliSession final : public TrayIconPort, public EndSkeldPort {
 public:
-    CliSession(const DataFolder& dataFolder, std::ostream& out, bool answerYes);
+    CliSession(const DataFolder& dataFolder, std::ostream& out, std::ostream& err, bool answerYes);
     ~CliSession() override;
 
     // Takes the lock and clears what interrupted saves left behind; false, with the reason on
@@ -28,7 +30,10 @@ public:
     bool Lock(std::ostream& err);
     // The record as the program loads it at start (portable mode from the marker).
     LoadResult Load();
-    void SaveAll();
+    // False when anything could not be written (AppPersistence::SaveAll).
+    bool SaveAll();
+    // Where the record is saved, for telling the user what must be writable.
+    std::string SavePlaces() const;
     RequestContext Context();
     ConsoleUser& User() { return user_; }
     const DataFolder& Folder() const { return dataFolder_; }
@@ -47,6 +52,7 @@ public:
 private:
     DataFolder dataFolder_;
     ConsoleUser user_;
+    ConsoleUser filesUser_;
     AppPersistence persistence_;
     Logs logs_;
     std::unique_ptr<SingleInstanceLock> lock_;

@@ -71,6 +71,9 @@ int RunTemplateCommand(const DataFolder& dataFolder, std::ostream& out, std::ost
             err << "kestrovin-cli: no template " << TemplateOutput::TemplateName
                 << " in the current folder " << std::filesystem::current_path().string() << '\n';
             return 1;
+        case TemplateOutput::Result::TemplateTooLarge:
+            err << "kestrovin-cli: " << error << '\n';
+            return 1;
         case TemplateOutput::Result::CannotWrite:
             err << "kestrovin-cli: " << TemplateOutput::InUseMessage << " (" << error << ")\n";
             return 1;

@@ -155,9 +155,16 @@ RequestContext CMainFrame::NewRequestContext() {
 void CMainFrame::StartTimers() {
     scheduler_.GenerateTemplateOutput = [this] {
         std::string error;
-        if (TemplateOutput::GenerateNow(app_.Record, app_.Folder(), &error) ==
-            TemplateOutput::Result::CannotWrite) {
-            app_.User().ShowMessage(std::string(TemplateOutput::InUseMessage));
+        switch (TemplateOutput::GenerateNow(app_.Record, app_.Folder(), &error)) {
+            case TemplateOutput::Result::Written:
+            case TemplateOutput::Result::NoTemplate:
+                return;
+            case TemplateOutput::Result::TemplateTooLarge:
+            case TemplateOutput::Result::CannotWrite:
+                app_.Log().WriteDebugLog(app_.Record.Prefs.PortableMode, "Template output: %s",
+                                         error.c_str());
+                app_.User().ShowMessage(std::string(TemplateOutput::InUseMessage));
+                return;
         }
     };
     for (const TimerPlan& plan : StartupTimers(app_.Record.Prefs)) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <system_error>
 
@@ -33,7 +34,7 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-FileRead ReadDataFile(const std::filesystem::path& file) {
+FileRead ReadDataFile(const std::filesystem::path& file, std::size_t maxBytes) {
     FileRead result;
     // O_NONBLOCK: a FIFO opens at once instead of waiting for a writer; fstat then refuses it.
     const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -45,9 +46,17 @@ FileRead ReadDataFile(const std::filesystem::path& file) {
         ::close(fd);
         return result;
     }
+    if (static_cast<std::uintmax_t>(status.st_size) > maxBytes) {
+        ::close(fd);
+        result.Result = FileRead::Status::TooLarge;
+        return result;
+    }
     char buffer[4096];
     for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        // Up to one byte past the limit, which tells a file that grew.
+        const std::size_t room = maxBytes - result.Bytes.size();
+        const std::size_t wanted = room < sizeof buffer ? room + 1 : sizeof buffer;
+        const ssize_t count = ::read(fd, buffer, wanted);
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -62,6 +71,11 @@ FileRead ReadDataFile(const std::filesystem::path& file) {
             break;
         }
         result.Bytes.append(buffer, static_cast<std::size_t>(count));
+        if (result.Bytes.size() > maxBytes) {
+            result.Result = FileRead::Status::TooLarge;
+            result.Bytes.clear();
+            break;
+        }
     }
     ::close(fd);
     return result;

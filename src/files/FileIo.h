@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,15 +18,18 @@ bool WriteAll(int fd, std::string_view bytes);
 // A whole-file read that tells a file that cannot be opened (missing, not a regular file) from
 // one that opened but could not be read.
 struct FileRead {
-    enum class Status { Read, CannotOpen, ReadFailed };
+    enum class Status { Read, CannotOpen, ReadFailed, TooLarge };
     Status Result = Status::CannotOpen;
     std::string Bytes;  // when Read
     std::string Error;  // the system's description, when ReadFailed
 };
 
 // Reads a data file. Anything but a regular file (a folder, a FIFO, a device) is refused at
-// once as CannotOpen: opening never waits for a writer, and reading never waits for more.
-FileRead ReadDataFile(const std::filesystem::path& file);
+// once as CannotOpen: opening never waits for a writer, and reading never waits for more. A file
+// of more than `maxBytes` is TooLarge: told by its size once open, and never read past
+// maxBytes + 1 bytes should it grow meanwhile.
+FileRead ReadDataFile(const std::filesystem::path& file,
+                      std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // The file's bytes, or nothing when it cannot be opened or read (ReadDataFile).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);

@@ -39,20 +39,21 @@ LoadResult AppPersistence::LoadState(AppRecord& record, KeyFrequencyTable& frequ
     return LoadResult::Loaded;
 }
 
-void AppPersistence::SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const {
+bool AppPersistence::SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const {
     if (access_ == StorageAccess::ReadOnly) {
-        return;
+        return true;
     }
     FileTypedStore typedStore(typedStoreFile_);
     CState state(record, dataFolder_, typedStore, user_);
-    state.SaveToDisk();
+    const bool stateSaved = state.SaveToDisk();
     const std::filesystem::path tally =
         dataFolder_.GetDataFilePath(KeyFrequencyFileName, record.Prefs.PortableMode);
     // A readable tally this table never took in (the state file could not be loaded, so
     // neither was the tally) is history that must not be overwritten.
     if (frequencies.HoldsFileTally() || !KeyFrequencyTable().Load(tally)) {
-        frequencies.Save(tally);
+        return frequencies.Save(tally) && stateSaved;
     }
+    return stateSaved;
 }
 
 bool AppPersistence::TakeInKeyTally(const AppRecord& record, KeyFrequencyTable& frequencies) const {

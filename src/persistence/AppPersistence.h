@@ -23,7 +23,7 @@ enum class LoadResult {
 class AppPersistence {
 public:
     // A ReadOnly persistence loads without creating or changing any file or folder, and its
-    // SaveAll does nothing.
+    // SaveAll does nothing (and reports no failure).
     AppPersistence(DataFolder dataFolder, std::filesystem::path typedStoreFile, UserPort& user,
                    StorageAccess access = StorageAccess::ReadWrite);
 
@@ -33,8 +33,10 @@ public:
 
     // Writes the settings, the state file (after copying the old one to the backup) and then
     // keyfreq.bin, whatever became of the state file — unless keyfreq.bin holds a readable
-    // tally that `frequencies` never took in, which stays as it is.
-    void SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const;
+    // tally that `frequencies` never took in, which stays as it is. False when any of them
+    // could not be written; only the state file's failure is shown to the user, so a caller
+    // that must not go on unsaved (a command that ends with the record) checks the result.
+    bool SaveAll(const AppRecord& record, const KeyFrequencyTable& frequencies) const;
 
     // Adds the tally on disk to `frequencies` when the state load did not load it (a new
     // account after the setup assistant), so that the history goes on instead of being

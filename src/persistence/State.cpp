@@ -55,14 +55,17 @@ bool CState::OfferBackup(const std::string& damage) {
     return true;
 }
 
-void CState::SaveToDisk() {
+bool CState::SaveToDisk() {
     if (access_ == StorageAccess::ReadOnly) {
-        return;
+        return true;
     }
-    SettingsStore(Record, dataFolder_.SettingsFilePath(), typedStore_).TransferSettings("save");
+    const bool settingsSaved =
+        SettingsStore(Record, dataFolder_.SettingsFilePath(), typedStore_).TransferSettings("save");
     const StateFile::WriteResult written =
         StateFile::Write(DataFilePath(StateFileName), DataFilePath(BackupFileName), Record.Account);
     if (written.Result != StateFile::WriteResult::Status::Saved) {
         user_.ShowMessage(written.Message);
+        return false;
     }
+    return settingsSaved;
 }

@@ -22,8 +22,9 @@ public:
     // readable, the user is asked whether to go on with the backup's account instead (0).
     int LoadFromDisk();
     // Writes the settings, refreshes the backup and writes the state file; failures of the
-    // state file are reported to the user.
-    void SaveToDisk();
+    // state file are reported to the user. True when the settings and the state file were both
+    // written (a ReadOnly state writes nothing and says true).
+    bool SaveToDisk();
 
     AppRecord Record;
 

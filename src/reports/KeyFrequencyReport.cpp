@@ -1,13 +1,11 @@
 #include "reports/KeyFrequencyReport.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <fstream>
 #include <utility>
 
+#include "files/ReplaceUserFile.h"
 #include "server/ServerAddress.h"
 #include "text/FormatCount.h"
 
@@ -202,18 +200,5 @@ KeyFrequencyReport::Figures KeyFrequencyReport::Figures::From(const AppRecord& r
 
 bool KeyFrequencyReport::WriteExport(const std::string& file, const std::string& text,
                                      std::string* error) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        if (error)
-            *error = std::strerror(errno);
-        return false;
-    }
-    out << WithCrLf(text);
-    out.close();
-    if (!out) {
-        if (error)
-            *error = std::strerror(errno);
-        return false;
-    }
-    return true;
+    return ReplaceUserFile(file, WithCrLf(text), 0644, error);
 }

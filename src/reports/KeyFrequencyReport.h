@@ -48,8 +48,9 @@ public:
     // Every line feed as carriage return plus line feed, as the exports are written.
     static std::string WithCrLf(const std::string& text);
 
-    // Writes an export with carriage return plus line feed line ends; false with the system's
-    // reason in `error` when the file cannot be opened or written.
+    // Writes an export with carriage return plus line feed line ends in place of the file, at
+    // once and through a symbolic link (ReplaceUserFile); anything but a regular file or a new
+    // path is refused. False with the reason in `error`; a previous file then stays as it was.
     static bool WriteExport(const std::string& file, const std::string& text, std::string* error);
 
     // "%Y/%m/%d %H:%M:%S" in local time; "Unknown" when the time cannot be converted.

@@ -5,6 +5,7 @@
 
 #include "counting/DistanceUnit.h"
 #include "files/FileIo.h"
+#include "files/ReplaceUserFile.h"
 #include "text/NumberText.h"
 
 namespace {
@@ -79,10 +80,16 @@ TemplateOutput::Result TemplateOutput::Generate(const std::filesystem::path& tem
                                                 const std::filesystem::path& outputFile,
                                                 const AccountState& account,
                                                 const Settings& settings, std::string* error) {
-    const auto text = ReadWholeFile(templateFile);
-    if (!text)
+    const FileRead read = ReadDataFile(templateFile, MaxTemplateBytes);
+    if (read.Result == FileRead::Status::TooLarge) {
+        if (error != nullptr) {
+            *error = templateFile.string() + " is larger than 1 MiB: not filled";
+        }
+        return Result::TemplateTooLarge;
+    }
+    if (read.Result != FileRead::Status::Read)
         return Result::NoTemplate;
-    if (!WriteFileAtomically(outputFile, Fill(*text, account, settings), 0644, error)) {
+    if (!ReplaceUserFile(outputFile, Fill(read.Bytes, account, settings), 0644, error)) {
         return Result::CannotWrite;
     }
     return Result::Written;

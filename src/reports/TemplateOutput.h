@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -30,6 +31,9 @@ public:
     static constexpr std::string_view TemplateName = "Kestrovin.tpl";
     static constexpr std::string_view OutputName = "Kestrovin.xml";
     static constexpr std::string_view InUseMessage = "Error: XML file in use by another process!";
+    // The largest template filled; a larger one is not even read, so that a stray huge file
+    // never stalls the program.
+    static constexpr std::size_t MaxTemplateBytes = 1024 * 1024;
 
     // One line or piece with every placeholder replaced, in their fixed order.
     static std::string FillLine(std::string line, const AccountState& account,
@@ -39,8 +43,10 @@ public:
     static std::string Fill(std::string_view templateText, const AccountState& account,
                             const Settings& settings);
 
-    enum class Result { Written, NoTemplate, CannotWrite };
-    // Reads the template and replaces the output file at once (a reader never sees half of it).
+    enum class Result { Written, NoTemplate, TemplateTooLarge, CannotWrite };
+    // Reads the template and replaces the output file at once (a reader never sees half of it),
+    // through a symbolic link when the output is one (ReplaceUserFile). A template over
+    // MaxTemplateBytes is TemplateTooLarge, said in `error` as is a failed write.
     static Result Generate(const std::filesystem::path& templateFile,
                            const std::filesystem::path& outputFile, const AccountState& account,
                            const Settings& settings, std::string* error = nullptr);

@@ -3,10 +3,11 @@
 #include "counting/AppRecord.h"
 #include "counting/DistanceUnit.h"
 #include "persistence/AppPersistence.h"
+#include "ports/EndSkeldPort.h"
 #include "ports/TrayIconPort.h"
 #include "server/Communication.h"
 
-SkeldOutcome BeginSkeld(const RequestContext& context) {
+SkeldOutcome BeginSkeld(const RequestContext& context, UnsavedSkeld unsaved) {
     AccountState& account = context.Record.Account;
     if (account.SkeldInProgress != 0) {
         return SkeldOutcome::NotSent;
@@ -21,7 +22,11 @@ SkeldOutcome BeginSkeld(const RequestContext& context) {
     // The exchange blocks the program for up to a few minutes, and a session that ends meanwhile
     // may not wait for it: the counts go to disk first. The save reads the record only, so the
     // snapshot below is the same.
-    context.Persistence.SaveAll(context.Record, context.Frequencies);
+    if (!context.Persistence.SaveAll(context.Record, context.Frequencies) &&
+        unsaved == UnsavedSkeld::Refuse) {
+        context.SkeldEnd.EndSkeld();
+        return SkeldOutcome::NotSaved;
+    }
 
     Communication request = Communication::ForApplication(context);
     request.ClicksToSend = account.GetUnsentClicks();
@@ -30,7 +35,7 @@ SkeldOutcome BeginSkeld(const RequestContext& context) {
                                          /*forServer=*/true);
     request.SendSkeld();
     if (request.SkeldSucceeded()) {
-        return SkeldOutcome::Accepted;
+        return request.SavedAfterSkeld() ? SkeldOutcome::Accepted : SkeldOutcome::AcceptedUnsaved;
     }
     return request.TokenWasReset() ? SkeldOutcome::TokenReset : SkeldOutcome::Failed;
 }

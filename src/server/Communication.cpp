@@ -177,7 +177,7 @@ void Communication::SkeldAccepted(const std::string& reply) {
     account.ResetUnsentDistance();
     account.LastSkeld = static_cast<std::int32_t>(context_.Time.Now());
     context_.SkeldEnd.EndSkeld();
-    context_.Persistence.SaveAll(record, context_.Frequencies);
+    savedAfterSkeld_ = context_.Persistence.SaveAll(record, context_.Frequencies);
 }
 
 void Communication::Report(const std::string& logLine, const std::string& message) {

@@ -64,6 +64,8 @@ public:
     void SetExchange(Exchange exchange) { exchange_ = std::move(exchange); }
     // Whether SendSkeld got the server's acceptance.
     bool SkeldSucceeded() const { return skeldSucceeded_; }
+    // Whether the record was saved with what an accepted skeld brought (the new token).
+    bool SavedAfterSkeld() const { return savedAfterSkeld_; }
     // Whether ResetToken got a new token.
     bool TokenWasReset() const { return tokenWasReset_; }
 
@@ -99,5 +101,6 @@ private:
     CWebGrab transport_;
     Exchange exchange_;
     bool skeldSucceeded_ = false;
+    bool savedAfterSkeld_ = false;
     bool tokenWasReset_ = false;
 };

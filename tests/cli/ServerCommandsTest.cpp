@@ -10,24 +10,30 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "cli/ServerCommands.h"
 #include "counting/AppRecord.h"
 #include "counting/KeyFrequencyTable.h"
+#include "files/FileIo.h"
 #include "persistence/AppPersistence.h"
 #include "persistence/FileTypedStore.h"
 #include "platform/linux/SingleInstanceLock.h"
 #include "support/InProcessStatsServer.h"
+#include "support/RecordingHttpServer.h"
 #include "support/RecordingUser.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
+#include "support/UnwritableFolder.h"
 
 namespace {
 
 struct CliRun {
     int Status;
-    std::string Output;  // standard output and error together
+    std::string Output;  // standard output, then standard error
+    std::string Errors;  // standard error alone
 };
 
 class ServerCommandsTest : public ::testing::Test {
@@ -46,9 +52,11 @@ protected:
     }
     void TearDown() override { server.Stop(); }
 
-    static CliRun Cli(const std::string& arguments) {
-        const std::string command = std::string(KESTROVIN_CLI) + " " + arguments + " 2>&1";
-        CliRun run{-1, {}};
+    CliRun Cli(const std::string& arguments) const {
+        const std::filesystem::path errors = temp / "stderr.txt";
+        const std::string command =
+            std::string(KESTROVIN_CLI) + " " + arguments + " 2>'" + errors.string() + "'";
+        CliRun run{-1, {}, {}};
         FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
             return run;
@@ -59,8 +67,12 @@ protected:
         }
         const int status = ::pclose(pipe);
         run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.Errors = ReadWholeFile(errors).value_or("");
+        run.Output += run.Errors;
         return run;
     }
+
+    std::filesystem::path DataFolderPath() const { return temp / "data" / "Kestrovin"; }
 
     // Changes the saved record as the tray program would have.
     void ChangeSaved(const std::function<void(AccountState&)>& change) {
@@ -148,6 +160,134 @@ TEST_F(ServerCommandsTest, SkeldYesResetsARefusedTokenAndKeepsTheNewOne) {
     const CliRun next = Cli("skeld");
     EXPECT_EQ(next.Status, 0) << next.Output;
     EXPECT_NE(next.Output.find("Skelded 7 keys and 1 clicks."), std::string::npos) << next.Output;
+}
+
+// An account the server accepted but that cannot be stored here: the command fails and tells
+// how to take the account on once the folder can be written to (the account exists now, so it
+// is a login, also after a register).
+TEST_F(ServerCommandsTest, AnAccountThatCannotBeSavedFailsAndSaysHowToGoOn) {
+    ASSERT_EQ(
+        Cli("register --user gil --password pw --email gil@example.org --computer den").Status, 0);
+    for (const char* command :
+         {"register --user hal --password pw --email hal@example.org --computer den",
+          "login --user gil --password pw --computer den"}) {
+        std::filesystem::create_directories(DataFolderPath());
+        UnwritableFolder readOnly(DataFolderPath());
+        if (!readOnly.Held()) {
+            GTEST_SKIP() << UnwritableFolder::kSkipReason;
+        }
+        const CliRun run = Cli(command);
+        EXPECT_EQ(run.Status, 1) << command << '\n' << run.Output;
+        EXPECT_EQ(run.Output.find("is set up"), std::string::npos) << run.Output;
+        EXPECT_NE(run.Errors.find("could not be saved. Make sure the data folder " +
+                                  DataFolderPath().string()),
+                  std::string::npos)
+            << run.Errors;
+        EXPECT_NE(run.Errors.find("can be written to, then run: kestrovin-cli login --user "),
+                  std::string::npos)
+            << run.Errors;
+    }
+    // As told: with the folder writable again, the login takes the account on.
+    const CliRun login = Cli("login --user hal --password pw --computer den");
+    EXPECT_EQ(login.Status, 0) << login.Output;
+    Count(5, 1);
+    const CliRun skeld = Cli("skeld");
+    EXPECT_EQ(skeld.Status, 0) << skeld.Output;
+    EXPECT_NE(skeld.Output.find("Skelded 5 keys and 1 clicks."), std::string::npos) << skeld.Output;
+}
+
+// Every skeld brings a new token, the only one the server takes next: a skeld that could not
+// store it would leave a token the server refuses, so nothing is sent.
+TEST_F(ServerCommandsTest, ASkeldThatCannotSaveSendsNothing) {
+    ASSERT_EQ(
+        Cli("register --user ida --password pw --email ida@example.org --computer den").Status, 0);
+    Count(1234, 56);
+    {
+        UnwritableFolder readOnly(DataFolderPath());
+        if (!readOnly.Held()) {
+            GTEST_SKIP() << UnwritableFolder::kSkipReason;
+        }
+        const CliRun run = Cli("skeld");
+        EXPECT_EQ(run.Status, 1) << run.Output;
+        EXPECT_NE(run.Errors.find("nothing was sent"), std::string::npos) << run.Errors;
+        EXPECT_EQ(run.Output.find("Skelded"), std::string::npos) << run.Output;
+    }
+    EXPECT_EQ(StatsPage(1).find("1,234"), std::string::npos);
+    const CliRun next = Cli("skeld");
+    EXPECT_EQ(next.Status, 0) << next.Output;
+    EXPECT_NE(next.Output.find("Skelded 1,234 keys and 56 clicks."), std::string::npos)
+        << next.Output;
+}
+
+// The folder turns read-only while the server answers (a portable drive pulled out): the
+// server holds a new token this computer lost. The command says so and what to do, and doing
+// it works.
+TEST_F(ServerCommandsTest, ASkeldWhoseNewTokenCannotBeStoredSaysWhatToDo) {
+    const struct {
+        const char* Command;
+        int TurnsReadOnlyAt;  // the request while which the folder turns read-only
+        const char* Said;
+    } cases[] = {
+        {"skeld", 1, "the server took the 30 keys and 3 clicks, but the new token"},
+        // The skeld meets the stale token, then the token reset comes second.
+        {"skeld --yes", 2, "the server reset the token, but the new one"},
+    };
+    int userId = 0;
+    for (const auto& c : cases) {
+        const std::string user = std::string("jo") + std::to_string(++userId);
+        ASSERT_EQ(Cli("register --user " + user + " --password pw --email " + user +
+                      "@example.org --computer den")
+                      .Status,
+                  0);
+        Count(30, 3);
+        if (c.TurnsReadOnlyAt == 2) {
+            ChangeSaved([](AccountState& account) { account.Token = "stale"; });
+        }
+        std::mutex turned;  // the server's thread turns it, the test's looks
+        std::optional<UnwritableFolder> readOnly;
+        int requests = 0;
+        RecordingHttpServer forwarder([&](const httplib::Request& request,
+                                          httplib::Response& response) {
+            if (std::scoped_lock lock(turned); ++requests == c.TurnsReadOnlyAt) {
+                readOnly.emplace(DataFolderPath());
+            }
+            httplib::Client client("127.0.0.1", server.Port());
+            const auto reply =
+                client.Post(request.path, request.body, request.get_header_value("Content-Type"));
+            response.set_content(reply ? reply->body : "", "text/plain");
+        });
+        environment.Set("KESTROVIN_SERVER", "127.0.0.1:" + std::to_string(forwarder.Port()));
+        const CliRun run = Cli(c.Command);
+        environment.Set("KESTROVIN_SERVER", server.Address());
+        {
+            std::scoped_lock lock(turned);
+            ASSERT_TRUE(readOnly.has_value()) << c.Command << '\n' << run.Output;
+            if (!readOnly->Held()) {
+                GTEST_SKIP() << UnwritableFolder::kSkipReason;
+            }
+            readOnly.reset();
+        }
+        EXPECT_EQ(run.Status, 1) << run.Output;
+        EXPECT_NE(run.Errors.find(c.Said), std::string::npos) << run.Errors;
+        EXPECT_NE(run.Errors.find("the server now refuses the token stored here"),
+                  std::string::npos)
+            << run.Errors;
+        EXPECT_NE(run.Errors.find("then run: kestrovin-cli login --user " + user +
+                                  " --password PASSWORD --computer den"),
+                  std::string::npos)
+            << run.Errors;
+
+        // As said: the next skeld meets the refused token until the login fetches the current
+        // one, which drops the counts left on disk (sent already, or dropped with the reset).
+        Count(1, 0);
+        EXPECT_NE(Cli("skeld").Output.find("Invalid token!"), std::string::npos);
+        ASSERT_EQ(Cli("login --user " + user + " --password pw --computer den").Status, 0);
+        Count(7, 1);
+        const CliRun next = Cli("skeld");
+        EXPECT_EQ(next.Status, 0) << next.Output;
+        EXPECT_NE(next.Output.find("Skelded 7 keys and 1 clicks."), std::string::npos)
+            << next.Output;
+    }
 }
 
 TEST_F(ServerCommandsTest, LoginNeedsAComputerOfTheAccount) {

@@ -114,6 +114,37 @@ TEST_F(MainFrameTest, TheTemplateTimerWritesTheOutputIntoTheDataFolder) {
     EXPECT_EQ(ReadWholeFile(Output()), "<keys user=\"alice\">4322</keys>\n");
 }
 
+// A template over 1 MiB is not read, let alone filled on the timer: the output stays, the
+// debug log says why, and the user sees the message of any output that failed.
+TEST_F(MainFrameTest, TheTemplateTimerRefusesATemplateOverTheLimit) {
+    app.Record.Prefs.GenXML = 1;
+    CMainFrame frame(app, tray, std::make_unique<QuietInput>(), std::make_unique<StillPointer>());
+    fs::create_directories(Output().parent_path());
+    std::ofstream(Output()) << "earlier output";
+    std::ofstream(temp / "home" / "Kestrovin.tpl") << "[KV_USERNAME]";
+    fs::resize_file(temp / "home" / "Kestrovin.tpl", 1024 * 1024 + 1);
+    frame.StartTimers();
+    QTimer* timer = frame.Timer(MainTimer::TemplateOutput);
+    ASSERT_NE(timer, nullptr);
+
+    std::string shown;
+    QTimer::singleShot(0, &frame, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->text().toStdString();
+        box->button(QMessageBox::Ok)->click();
+    });
+    const fs::path before = fs::current_path();
+    fs::current_path(temp / "home");
+    QMetaObject::invokeMethod(timer, "timeout");
+    fs::current_path(before);
+    EXPECT_EQ(shown, "Error: XML file in use by another process!");
+    EXPECT_TRUE(ReadWholeFile(Output()) == "earlier output") << "the output was replaced";
+    const auto debugLog = ReadWholeFile(app.Folder().GetDataFilePath("Debug.log", false));
+    ASSERT_TRUE(debugLog.has_value());
+    EXPECT_NE(debugLog->find("Kestrovin.tpl is larger than 1 MiB"), std::string::npos) << *debugLog;
+}
+
 // Without GenXML the timer does not run until the preferences switch it on.
 TEST_F(MainFrameTest, TheTemplateTimerStartsWhenSwitchedOnLater) {
     CMainFrame frame(app, tray, std::make_unique<QuietInput>(), std::make_unique<StillPointer>());

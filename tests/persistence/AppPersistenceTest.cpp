@@ -11,6 +11,7 @@
 #include "counting/KeyFrequencyTable.h"
 #include "files/FileIo.h"
 #include "persistence/FileTypedStore.h"
+#include "persistence/State.h"
 #include "persistence/StateFile.h"
 #include "support/EndsInChild.h"
 #include "support/RecordingUser.h"
@@ -325,6 +326,31 @@ TEST_F(AppPersistenceTest, AStateFileThatCannotBeCreatedIsReportedAfterTheSettin
     EXPECT_TRUE(FileTypedStore(storeFile).ReadInt("Software\\Kestrovin\\Preferences", "SkeldEvery",
                                                   skeldEvery));
     EXPECT_EQ(skeldEvery, 500);
+}
+
+// A caller that must not go on unsaved learns of any part that was not written, the parts
+// that are never shown to the user included; each blocked by something in its file's place.
+TEST_F(AppPersistenceTest, SaveAllSaysWhetherEverythingWasWritten) {
+    const struct {
+        const char* Blocked;
+        fs::path InThePlace;  // a folder where the file should be
+    } cases[] = {
+        {"nothing", {}},
+        {"the settings", storeFile},
+        {"the state file", perUser / CState::StateFileName},
+        {"the key tally", perUser / AppPersistence::KeyFrequencyFileName},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(temp / "config");
+        fs::remove_all(perUser);
+        fs::create_directories(perUser);
+        if (!c.InThePlace.empty()) {
+            fs::create_directories(c.InThePlace);
+        }
+        frequencies.Increment('A');
+        EXPECT_EQ(Persistence().SaveAll(SignedInRecord(), frequencies), c.InThePlace.empty())
+            << c.Blocked;
+    }
 }
 
 }  // namespace

@@ -163,6 +163,6 @@ void CPageFrequencies::Export(const char* initialName, const char* filter,
     }
     std::string error;
     if (!KeyFrequencyReport::WriteExport(*file, text, &error)) {
-        userPort_.ShowMessage("Could not open file:\n\n " + *file);
+        userPort_.ShowMessage("Could not open file:\n\n " + *file + "\n\n" + error);
     }
 }

@@ -132,13 +132,30 @@ TEST_F(PageFrequenciesTest, ExportsWriteTheReportsToTheChosenFile) {
     EXPECT_TRUE(user.messages.empty());
 }
 
+// The message names the file and says why, as the system or the refusal put it.
 TEST_F(PageFrequenciesTest, AnExportThatCannotBeWrittenIsReported) {
     CPageFrequencies& page = Open();
-    // A folder that is a plain file cannot hold the export, even for root.
+    // A folder that is a plain file cannot hold the export, even for root; a folder is no
+    // place for one and is refused.
     std::ofstream(folder / "not-a-folder") << "";
-    chosen = (folder / "not-a-folder" / "Key Frequencies.xml").string();
-    page.ExportXmlButton()->click();
-    EXPECT_EQ(user.messages, (std::vector<std::string>{"Could not open file:\n\n " + *chosen}));
+    std::filesystem::create_directory(folder / "a-folder");
+    const struct {
+        std::filesystem::path File;
+        std::string Why;
+    } cases[] = {
+        {folder / "not-a-folder" / "Key Frequencies.xml", "Not a directory"},
+        {folder / "a-folder", (folder / "a-folder").string() + " is not a regular file"},
+    };
+    for (const auto& c : cases) {
+        user.messages.clear();
+        chosen = c.File.string();
+        page.ExportXmlButton()->click();
+        ASSERT_EQ(user.messages.size(), 1u) << c.File;
+        EXPECT_TRUE(user.messages[0].starts_with("Could not open file:\n\n " + *chosen + "\n\n"))
+            << user.messages[0];
+        EXPECT_NE(user.messages[0].find(c.Why), std::string::npos) << user.messages[0];
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "a-folder"));
     EXPECT_TRUE(page.isVisible());
 }
 
