@@ -1,11 +1,13 @@
 // kestrovin-cli: the command-line companion of the Kestrovin tray program.
 #include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <iostream>
 #include <map>
 #include <string>
 #include <string_view>
 
+#include "cli/PasswordSource.h"
 #include "cli/ReportCommands.h"
 #include "cli/ServerCommands.h"
 #include "cli/StatusCommand.h"
@@ -18,17 +20,22 @@ constexpr std::string_view kUsage =
     "\n"
     "The command-line companion of Kestrovin, the keystroke, click and mouse-travel counter.\n"
     "It uses the same settings and data files as the tray program (portable mode when\n"
-    "portable.txt lies beside it) and the same statistics server (KESTROVIN_SERVER=host:port).\n"
+    "portable.txt lies beside it) and the same statistics server: KESTROVIN_SERVER=host:port,\n"
+    "or else the local server scripts/run set up (~/.config/Kestrovin/local-server.conf).\n"
     "\n"
     "Commands:\n"
     "  status      show the account, the counts not yet sent and the last known totals, as\n"
     "              last saved (and whether Kestrovin is running); changes no file\n"
-    "  register --user NAME --password PW --email ADDR --computer NAME\n"
+    "  register --user NAME --email ADDR --computer NAME\n"
     "              register a new account with its first computer and use it; should it\n"
     "              not be saved, the account exists all the same: use login once the data\n"
     "              folder can be written to\n"
-    "  login --user NAME --password PW --computer NAME\n"
+    "  login --user NAME --computer NAME\n"
     "              use an existing account and one of its computers\n"
+    "              register and login ask for the password at a terminal (without showing\n"
+    "              it; register asks twice); scripts give it in KESTROVIN_PASSWORD or on\n"
+    "              the first line of standard input. --password PW works too, but then the\n"
+    "              password shows in the process list and the shell's history\n"
     "  skeld [--yes]\n"
     "              send the unsent counts now; --yes answers Yes when the server asks to\n"
     "              reset an invalid token (otherwise No); the new token is saved, and\n"
@@ -46,7 +53,8 @@ constexpr std::string_view kUsage =
     "  help        show this text (also --help, -h)\n"
     "\n"
     "register, login, skeld and check-version refuse to run while the tray program runs.\n"
-    "Messages the tray program would show in a window are printed; nothing waits for input.\n"
+    "Messages the tray program would show in a window are printed; nothing waits for input\n"
+    "but a password.\n"
     "Exit status: 0 on success; 3 when skeld reset the token instead of sending; otherwise\n"
     "non-zero with the reason on standard error.\n";
 
@@ -55,9 +63,12 @@ int UsageError(const std::string& what) {
     return 2;
 }
 
-// Reads "--name value" pairs and "--yes"; every name must be one the command takes.
+// Reads "--name value" pairs and "--yes"; every name must be one the command takes, and the
+// required ones must be there. A problem names options only, never a value: a value may be a
+// password.
 bool ParseOptions(int argc, char** argv, std::initializer_list<std::string_view> required,
-                  bool allowYes, ServerCommandOptions& options, std::string& problem) {
+                  std::initializer_list<std::string_view> optional, bool allowYes,
+                  ServerCommandOptions& options, std::string& problem) {
     std::map<std::string_view, std::string*> fields{{"--user", &options.User},
                                                     {"--password", &options.Password},
                                                     {"--email", &options.Email},
@@ -69,14 +80,21 @@ bool ParseOptions(int argc, char** argv, std::initializer_list<std::string_view>
             options.Yes = true;
             continue;
         }
-        const bool wanted = std::find(required.begin(), required.end(), name) != required.end();
+        const bool wanted = std::ranges::find(required, name) != required.end() ||
+                            std::ranges::find(optional, name) != optional.end();
         if (!wanted || i + 1 >= argc) {
-            problem = wanted ? std::string(name) + " needs a value"
-                             : "unexpected argument " + std::string(name);
+            problem = wanted                  ? std::string(name) + " needs a value"
+                      : name.starts_with("-") ? "unexpected option " + std::string(name)
+                                              : "unexpected argument (a value without its option)";
             return false;
         }
         *fields.at(name) = argv[++i];
         seen[name] = true;
+        if (name == "--password") {
+            // Out of the process list from now on (it was there until this moment).
+            std::fill(argv[i], argv[i] + std::char_traits<char>::length(argv[i]), 'x');
+            options.PasswordGiven = true;
+        }
     }
     for (const std::string_view name : required) {
         if (!seen[name]) {
@@ -85,6 +103,34 @@ bool ParseOptions(int argc, char** argv, std::initializer_list<std::string_view>
         }
     }
     return true;
+}
+
+// The password of register and login when it was not on the command line.
+bool TakePassword(ServerCommandOptions& options, bool newPassword, std::string& problem) {
+    if (options.PasswordGiven) {
+        std::cerr << "kestrovin-cli: warning: a password given with --password can be read in "
+                     "the process list and the shell's history; leave it out to be asked for "
+                     "it, or use KESTROVIN_PASSWORD\n";
+        return true;
+    }
+    const auto read =
+        PasswordSource::Read(0, std::cerr, std::getenv("KESTROVIN_PASSWORD"), newPassword);
+    if (!read.Password) {
+        problem = read.Problem;
+        return false;
+    }
+    options.Password = *read.Password;
+    return true;
+}
+
+// What the user typed, for an error: the command and the option names, never a value.
+std::string GivenWithoutValues(int argc, char** argv) {
+    std::string given = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        given += word.starts_with("-") ? " " + std::string(word) : std::string(" ...");
+    }
+    return given;
 }
 
 }  // namespace
@@ -121,28 +167,30 @@ int main(int argc, char** argv) {
         return RunCheckVersionCommand(folder, std::cout, std::cerr);
     }
     if (command == "register") {
-        if (!ParseOptions(argc, argv, {"--user", "--password", "--email", "--computer"}, false,
+        if (!ParseOptions(argc, argv, {"--user", "--email", "--computer"}, {"--password"}, false,
                           options, problem)) {
+            return UsageError(problem);
+        }
+        if (!TakePassword(options, true, problem)) {
             return UsageError(problem);
         }
         return RunRegisterCommand(folder, options, std::cout, std::cerr);
     }
     if (command == "login") {
-        if (!ParseOptions(argc, argv, {"--user", "--password", "--computer"}, false, options,
+        if (!ParseOptions(argc, argv, {"--user", "--computer"}, {"--password"}, false, options,
                           problem)) {
+            return UsageError(problem);
+        }
+        if (!TakePassword(options, false, problem)) {
             return UsageError(problem);
         }
         return RunLoginCommand(folder, options, std::cout, std::cerr);
     }
     if (command == "skeld") {
-        if (!ParseOptions(argc, argv, {}, true, options, problem)) {
+        if (!ParseOptions(argc, argv, {}, {}, true, options, problem)) {
             return UsageError(problem);
         }
         return RunSkeldCommand(folder, options, std::cout, std::cerr);
     }
-    std::string given;
-    for (int i = 1; i < argc; ++i) {
-        given += (i > 1 ? " " : "") + std::string(argv[i]);
-    }
-    return UsageError("unknown command or arguments: " + given);
+    return UsageError("unknown command or arguments: " + GivenWithoutValues(argc, argv));
 }

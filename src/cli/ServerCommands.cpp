@@ -41,8 +41,7 @@ std::string WritableThenLogIn(const CliSession& session) {
     const AccountState& account = session.Record.Account;
     return "Make sure " + session.SavePlaces() +
            " can be written to, then run: kestrovin-cli login --user " +
-           ShellWord(account.UserName) + " --password PASSWORD --computer " +
-           ShellWord(account.ComputerName);
+           ShellWord(account.UserName) + " --computer " + ShellWord(account.ComputerName);
 }
 
 // As the setup assistant's finish: the account becomes the program's, the autostart entry is

@@ -9,6 +9,7 @@ class DataFolder;
 struct ServerCommandOptions {
     std::string User;
     std::string Password;
+    bool PasswordGiven = false;  // on the command line, rather than asked for
     std::string Email;
     std::string Computer;
     bool Yes = false;  // answer the token-reset question with Yes

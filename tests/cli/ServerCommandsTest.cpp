@@ -272,9 +272,9 @@ TEST_F(ServerCommandsTest, ASkeldWhoseNewTokenCannotBeStoredSaysWhatToDo) {
         EXPECT_NE(run.Errors.find("the server now refuses the token stored here"),
                   std::string::npos)
             << run.Errors;
-        EXPECT_NE(run.Errors.find("then run: kestrovin-cli login --user " + user +
-                                  " --password PASSWORD --computer den"),
-                  std::string::npos)
+        EXPECT_NE(
+            run.Errors.find("then run: kestrovin-cli login --user " + user + " --computer den"),
+            std::string::npos)
             << run.Errors;
 
         // As said: the next skeld meets the refused token until the login fetches the current
@@ -305,6 +305,54 @@ TEST_F(ServerCommandsTest, LoginNeedsAComputerOfTheAccount) {
         << wrongPassword.Output;
     EXPECT_EQ(Cli("login --user erik --password pw --computer desk").Status, 0);
     EXPECT_EQ(Cli("check-version").Output, "You already have the latest version of Kestrovin!\n");
+}
+
+// Passwords stay out of the process list and the shell's history: scripts hand them over in
+// the environment or on standard input, and no error repeats a value.
+TEST_F(ServerCommandsTest, PasswordsComeFromTheEnvironmentOrStandardInputAndAreNeverRepeated) {
+    const CliRun none =
+        Cli("register --user fred --email fred@example.org --computer den </dev/null");
+    EXPECT_EQ(none.Status, 2) << none.Output;
+    EXPECT_NE(none.Errors.find("no password"), std::string::npos) << none.Errors;
+
+    environment.Set("KESTROVIN_PASSWORD", "s3cret pw");
+    const CliRun byEnvironment =
+        Cli("register --user fred --email fred@example.org --computer den");
+    ASSERT_EQ(byEnvironment.Status, 0) << byEnvironment.Output;
+    EXPECT_EQ(byEnvironment.Errors.find("warning"), std::string::npos) << byEnvironment.Errors;
+    environment.Unset("KESTROVIN_PASSWORD");
+
+    ASSERT_TRUE(WriteFileAtomically(temp / "right.txt", "s3cret pw\n", 0600));
+    ASSERT_TRUE(WriteFileAtomically(temp / "wrong.txt", "hunter2\n", 0600));
+    const CliRun byInput =
+        Cli("login --user fred --computer den <'" + (temp / "right.txt").string() + "'");
+    EXPECT_EQ(byInput.Status, 0) << byInput.Output;
+    const CliRun wrongByInput =
+        Cli("login --user fred --computer den <'" + (temp / "wrong.txt").string() + "'");
+    EXPECT_EQ(wrongByInput.Status, 1) << wrongByInput.Output;
+    EXPECT_EQ(wrongByInput.Output.find("hunter2"), std::string::npos) << wrongByInput.Output;
+
+    const CliRun onTheLine = Cli("login --user fred --password 's3cret pw' --computer den");
+    EXPECT_EQ(onTheLine.Status, 0) << onTheLine.Output;
+    EXPECT_NE(onTheLine.Errors.find("warning: a password given with --password"), std::string::npos)
+        << onTheLine.Errors;
+
+    for (const char* mistyped : {"logn --user fred --password hunter2 --computer den",
+                                 "login --user fred hunter2 --computer den",
+                                 "login --user fred --pasword hunter2 --computer den"}) {
+        const CliRun refused = Cli(mistyped);
+        EXPECT_EQ(refused.Status, 2) << mistyped;
+        EXPECT_EQ(refused.Output.find("hunter2"), std::string::npos) << refused.Output;
+    }
+}
+
+TEST_F(ServerCommandsTest, ARefusedRegistrationSaysTheServersReason) {
+    const CliRun refused =
+        Cli("register --user gwen --password pw --email 'not an address' --computer den");
+    EXPECT_EQ(refused.Status, 1) << refused.Output;
+    EXPECT_NE(refused.Output.find("Server message: Please give a valid e-mail address."),
+              std::string::npos)
+        << refused.Output;
 }
 
 TEST_F(ServerCommandsTest, RefusesWhileTheTrayProgramRuns) {
