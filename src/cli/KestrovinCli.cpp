@@ -21,7 +21,9 @@ constexpr std::string_view kUsage =
     "The command-line companion of Kestrovin, the keystroke, click and mouse-travel counter.\n"
     "It uses the same settings and data files as the tray program (portable mode when\n"
     "portable.txt lies beside it) and the same statistics server: KESTROVIN_SERVER=host:port,\n"
-    "or else the local server scripts/run set up (~/.config/Kestrovin/local-server.conf).\n"
+    "or else the local server scripts/run set up (~/.config/Kestrovin/local-server.conf),\n"
+    "or else the built-in one (localhost:80 unless built otherwise, where the service of\n"
+    "the kestrovin-stats-server package listens).\n"
     "\n"
     "Commands:\n"
     "  status      show the account, the counts not yet sent and the last known totals, as\n"
@@ -51,6 +53,7 @@ constexpr std::string_view kUsage =
     "              1 MiB) in the current folder once, as the tray program does every five\n"
     "              minutes\n"
     "  help        show this text (also --help, -h)\n"
+    "  --version   show the version\n"
     "\n"
     "register, login, skeld and check-version refuse to run while the tray program runs.\n"
     "Messages the tray program would show in a window are printed; nothing waits for input\n"
@@ -143,6 +146,10 @@ int main(int argc, char** argv) {
     const std::string_view command = argv[1];
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
+        return 0;
+    }
+    if (command == "--version" && argc == 2) {
+        std::cout << "kestrovin-cli " KESTROVIN_VERSION "\n";
         return 0;
     }
     const DataFolder folder = DataFolder::FromEnvironment();

@@ -2,12 +2,42 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <cstring>
+#include <iostream>
 
 #include "desktop/SkeldApp.h"
 #include "platform/x11/XkbStateSelection.h"
 #include "platform/x11/XlibThreads.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kestrovin [--help | --version]\n"
+    "\n"
+    "Kestrovin counts the keystrokes, mouse clicks and mouse travel of the whole desktop,\n"
+    "keeps a tally per key and from time to time uploads (skelds) the new counts to a\n"
+    "statistics server. It lives in the system tray: every action is in the menu of its\n"
+    "icon, and kestrovin-cli does the same from a terminal. Qt's own options (such as\n"
+    "-platform NAME or -display DISPLAY) are taken too.\n"
+    "\n"
+    "Options:\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that neither needs a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "kestrovin " KESTROVIN_VERSION "\n";
+            return 0;
+        }
+    }
     EnableXlibThreads();  // before Qt or anything else talks to the X server
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrovin"));

@@ -31,7 +31,8 @@ constexpr const char* kUsage =
     "                          one is started in this process\n"
     "  --db LOCATION           the started server's database: a SQLite file or a\n"
     "                          postgresql:// URL (default: a file in a temporary folder)\n"
-    "  --no-credential-cache   the started server checks every password with PBKDF2\n";
+    "  --no-credential-cache   the started server checks every password with PBKDF2\n"
+    "  --help                  show this text\n";
 
 struct Options {
     SkeldLoad::Settings load;
@@ -108,6 +109,10 @@ std::optional<Options> Parse(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (argv[1] == std::string("--help") || argv[1] == std::string("-h"))) {
+        std::cout << kUsage;
+        return 0;
+    }
     const auto options = Parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
         std::cerr << kUsage;

@@ -145,4 +145,41 @@ TEST(LocalServerSetupTest, TheNextLogInStartsTheServerWhereTheProgramLooks) {
     EXPECT_TRUE(fs::exists(home / "data/Kestrovin/stats-server.sqlite"));
 }
 
+// With the kestrovin-stats-server package installed, the log-in entry starts the installed
+// server, so the set-up keeps working once the checkout that ran scripts/run is gone.
+TEST(LocalServerSetupTest, WithTheServerInstalledTheLogInEntryOutlivesTheCheckout) {
+    TempFolder home;
+    const fs::path installed = home / "usr/bin";
+    const fs::path checkout = home / "checkout";
+    fs::create_directories(installed);
+    fs::create_directories(checkout);
+    fs::copy_file(KESTROVIN_STATS_SERVER, installed / "kestrovin-stats-server");
+    fs::copy_file(KESTROVIN_STATS_SERVER, checkout / "kestrovin-stats-server");
+    const std::vector<std::string> environment = {
+        "HOME=" + home.Path().string(),
+        "XDG_CONFIG_HOME=" + (home / "config").string(),
+        "XDG_DATA_HOME=" + (home / "data").string(),
+        "PATH=" + installed.string() + ":/usr/bin:/bin",
+    };
+    const std::string script = KESTROVIN_SOURCE_DIR "/scripts/local-server";
+    const ProgramResult set =
+        RunToEnd({script, "install", (checkout / "kestrovin-stats-server").string()}, environment);
+    ASSERT_EQ(set.Status, 0) << set.Output;
+    const std::string address = set.Output.substr(0, set.Output.find('\n'));
+    fs::remove_all(checkout);
+
+    const std::vector<std::string> serverCommand =
+        ExecArguments(home / "config/autostart/kestrovin-stats-server.desktop");
+    ASSERT_FALSE(serverCommand.empty());
+    EXPECT_EQ(serverCommand[0], (installed / "kestrovin-stats-server").string());
+    ChildProcess server(serverCommand, environment, home / "server.out");
+    std::optional<std::string> listening;
+    for (int i = 0; i < 200 && !listening; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        listening = ListeningAddress(home / "server.out");
+    }
+    EXPECT_EQ(listening.value_or("no server"), address);
+    EXPECT_EQ(RunToEnd({script, "uninstall"}, environment).Status, 0);
+}
+
 }  // namespace
