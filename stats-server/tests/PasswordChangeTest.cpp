@@ -69,7 +69,7 @@ TEST_P(PasswordChangeTest, AChangeDropsAPendingResetAndCountsFailedLogins) {
         Reply(
             {{"action", "reset_password"}, {"userid", account.userId}, {"new_password", "random"}}),
         "100 OK");
-    const std::string& mail = outbox_.Mails().back().body;
+    const std::string mail = outbox_.Mails().back().body;
     const std::size_t start = mail.find("/confirm-password/");
     const std::string link = mail.substr(start, mail.find('\n', start) - start);
     ASSERT_EQ(Change("alice", "secret", "mine", "").status, 200);
